@@ -1,0 +1,39 @@
+// Directory listing and deletion by wildcard, with the file system's own
+// matching (case-insensitive; "*.*" matches every name) and its own order.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace kb {
+
+enum class Listing {
+    Files,                // ordinary files: no directories, nothing hidden or system
+    FilesAndDirectories,  // the same plus directories that are neither hidden nor system
+};
+
+struct Entry {
+    std::wstring name;  // bare name, no directory
+    bool directory = false;
+};
+
+// Calls visit for every entry that matches pattern (a directory path followed
+// by a name that may hold wildcards) until visit returns false. A pattern
+// that matches nothing, or whose directory does not exist, visits nothing;
+// any other failure of the enumeration throws.
+void forEachEntry(const std::wstring& pattern, Listing kind, const std::function<bool(const Entry&)>& visit);
+
+// The first ordinary file that matches pattern, or "" when none does.
+std::wstring firstFile(const std::wstring& pattern);
+
+// Deletes every ordinary file that matches pattern and goes on past a file
+// it cannot delete. Returns the number of files left undeleted. Never throws
+// for a failed deletion.
+int deleteFiles(const std::wstring& pattern);
+
+// The directory part of a pattern, ending in a backslash ("" for a bare name).
+std::wstring directoryOf(const std::wstring& pattern);
+
+std::wstring currentDirectory();
+
+}  // namespace kb

@@ -1,0 +1,66 @@
+#include "maintenance/delete_old_files.h"
+
+#include "common/clock.h"
+#include "common/file_system.h"
+#include "common/text.h"
+#include "maintenance/download_dir_age.h"
+#include "status/status_messages.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace kb {
+
+bool removeDirectoryTree(const std::wstring& path) {
+    try {
+        DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        deleteFiles(path + L"\\*.*");
+        return ::RemoveDirectoryW(path.c_str()) != FALSE;
+    } catch (...) {
+        return false;
+    }
+}
+
+short deleteOldDownloadDirectories(const ComponentState& state, Page& page) {
+    try {
+        int16_t code = status::Success;
+        std::wstring root;
+        if (state.virtualTargetRoot.empty()) {
+            code = status::NoTargetRoot;
+        } else {
+            root = page.mapPath(state.virtualTargetRoot);
+            if (root.empty()) code = status::TargetRootNotFound;
+        }
+        if (code != status::Success) {
+            page.writeHtml(status::errorParagraph(code));
+            return 0;
+        }
+        root = withTrailingBackslash(root);
+        LocalTime now = localNow();
+        CalendarDate today{now.year, now.month, now.day};
+
+        std::vector<std::wstring> due;
+        forEachEntry(root + L"CL*", Listing::FilesAndDirectories, [&](const Entry& e) {
+            auto date = e.directory ? downloadDirectoryDate(e.name) : std::nullopt;
+            if (date && isDue(*date, today, state.daysOldToDelete)) due.push_back(e.name);
+            return true;
+        });
+
+        short count = 0;
+        for (const auto& name : due) {
+            if (!removeDirectoryTree(root + name)) continue;
+            // The count is a 16-bit integer; one more than it holds is a fault.
+            if (count == INT16_MAX) throw std::overflow_error("count");
+            ++count;
+        }
+        return count;
+    } catch (...) {
+        page.writeHtml(status::errorParagraph(status::DeleteOldGeneralError));
+        return 0;
+    }
+}
+
+}  // namespace kb

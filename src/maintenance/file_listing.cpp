@@ -1,0 +1,47 @@
+#include "maintenance/file_listing.h"
+
+#include "common/file_system.h"
+#include "common/text.h"
+#include "component/variant_args.h"
+#include "status/status_messages.h"
+
+#include <stdexcept>
+
+namespace kb {
+
+short listFiles(const ComponentState& state, Page& page, const VARIANT* fileSpecification) {
+    try {
+        std::wstring pattern = optionalStringArg(fileSpecification);
+        if (pattern.empty()) pattern = L"*.*";
+
+        int16_t code = status::Success;
+        std::wstring directory;
+        if (state.fileListRoot.empty()) {
+            code = status::NoListDirectory;
+        } else {
+            // Only a colon marks a physical path here.
+            directory = contains(state.fileListRoot, L':') ? state.fileListRoot : page.mapPath(state.fileListRoot);
+            if (directory.empty()) code = status::ListDirectoryNotFound;
+        }
+        if (code != status::Success) {
+            page.writeHtml(status::errorParagraph(code));
+            return 0;
+        }
+
+        short count = 0;
+        forEachEntry(withTrailingBackslash(directory) + pattern, Listing::Files, [&](const Entry& e) {
+            if (e.name.front() == L'.') return true;
+            // Names can come from uploads: escape them so that none can carry markup.
+            page.writeHtml(state.beforeFileHTML + htmlEscape(e.name) + state.afterFileHTML);
+            if (count == INT16_MAX) throw std::overflow_error("count");
+            ++count;
+            return true;
+        });
+        return count;
+    } catch (...) {
+        page.writeHtml(status::errorParagraph(status::FileListingGeneralError));
+        return 0;
+    }
+}
+
+}  // namespace kb

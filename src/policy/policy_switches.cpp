@@ -1,0 +1,43 @@
+#include "policy/policy_switches.h"
+
+#include "common/registry.h"
+
+namespace kb::policy {
+
+const wchar_t* switchName(Switch s) {
+    switch (s) {
+    case Switch::AllowVirtualSourceOnly: return L"AllowVirtualSourceOnly";
+    case Switch::DisableIncludeSubdirectoryFiles: return L"DisableIncludeSubdirectoryFiles";
+    case Switch::DisableDeleteOriginalFiles: return L"DisableDeleteOriginalFiles";
+    case Switch::AllowVirtualFileListOnly: return L"AllowVirtualFileListOnly";
+    }
+    return L"";
+}
+
+const wchar_t* refusalParagraph(Switch s) {
+    switch (s) {
+    case Switch::AllowVirtualSourceOnly:
+        return L"<P><B>Error:</B> Permission to use physical source directory paths denied.</P>";
+    case Switch::DisableIncludeSubdirectoryFiles:
+        return L"<P><B>Error:</B> Permission to include subdirectory contents denied.</P>";
+    case Switch::DisableDeleteOriginalFiles:
+        return L"<P><B>Error:</B> Permission to delete original files denied.</P>";
+    case Switch::AllowVirtualFileListOnly:
+        return L"<P><B>Error:</B> Permission to list files from a physical path denied.</P>";
+    }
+    return L"";
+}
+
+bool isOnSetting(const std::wstring& setting) { return setting == L"1"; }
+
+bool isSwitchOn(Switch s) {
+    return machineSettingEquals(std::wstring(kBasePath) + switchName(s), L"1");
+}
+
+bool isPhysicalPath(std::wstring_view value) { return value.find_first_of(L"\\:") != std::wstring_view::npos; }
+
+bool refusesPath(bool switchOn, std::wstring_view value) { return switchOn && isPhysicalPath(value); }
+
+bool refusesOption(bool switchOn, VARIANT_BOOL value) { return switchOn && value == VARIANT_TRUE; }
+
+}  // namespace kb::policy

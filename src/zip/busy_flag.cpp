@@ -1,0 +1,116 @@
+#include "zip/busy_flag.h"
+
+#include "common/clock.h"
+#include "common/file_system.h"
+#include "common/handles.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <cwchar>
+
+namespace kb::busy {
+
+namespace {
+
+constexpr wchar_t kPattern[] = L"~cl*.~cl";
+constexpr int kMinutesPerDay = 24 * 60;
+
+int twoDigits(wchar_t a, wchar_t b) {
+    if (a < L'0' || a > L'9' || b < L'0' || b > L'9') return -1;
+    return (a - L'0') * 10 + (b - L'0');
+}
+
+Stamp stampNow() {
+    LocalTime t = localNow();
+    return {t.hour, t.minute};
+}
+
+}  // namespace
+
+std::wstring flagFileName(Stamp stamp) {
+    wchar_t name[16];
+    std::swprintf(name, 16, L"~cl%02d%02d.~cl", stamp.hour, stamp.minute);
+    return name;
+}
+
+std::optional<Stamp> parseFlagName(std::wstring_view name) {
+    if (name.size() < 8) return std::nullopt;
+    std::wstring_view tail = name.substr(name.size() - 8);
+    if (tail.substr(4) != L".~cl") return std::nullopt;
+    int hour = twoDigits(tail[0], tail[1]);
+    int minute = twoDigits(tail[2], tail[3]);
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return std::nullopt;
+    return Stamp{hour, minute};
+}
+
+bool isFresh(Stamp flag, Stamp now) {
+    if (now.hour == flag.hour) return now.minute <= flag.minute + 5;
+    return now.hour == (flag.hour + 1) % 24 && now.minute < 5;
+}
+
+int ageInMinutes(Stamp flag, Stamp now) {
+    int diff = (now.hour * 60 + now.minute) - (flag.hour * 60 + flag.minute);
+    int half = kMinutesPerDay / 2;
+    return ((diff + half) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay - half;
+}
+
+bool BusyFlag::freshFlagExcept(Stamp now, const std::wstring& own, int olderThan) {
+    // Stale flags go on the way; malformed names are not flags and stay.
+    bool found = false;
+    forEachEntry(dir_ + kPattern, Listing::Files, [&](const Entry& e) {
+        auto stamp = parseFlagName(e.name);
+        if (!stamp || (!own.empty() && _wcsicmp(e.name.c_str(), own.c_str()) == 0)) return true;
+        if (!isFresh(*stamp, now)) {
+            ::DeleteFileW((dir_ + e.name).c_str());
+        } else if (ageInMinutes(*stamp, now) > olderThan) {
+            found = true;
+        }
+        return true;
+    });
+    return found;
+}
+
+bool BusyFlag::isRaised() {
+    try {
+        return freshFlagExcept(stampNow(), L"", INT_MIN);
+    } catch (...) {
+        return false;
+    }
+}
+
+RaiseResult BusyFlag::tryRaise() {
+    try {
+        Stamp now = stampNow();
+        if (freshFlagExcept(now, L"", INT_MIN)) return RaiseResult::Busy;
+
+        std::wstring name = flagFileName(now);
+        UniqueFile file(::CreateFileW((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            // The same name means a flag raised in this very minute.
+            return ::GetLastError() == ERROR_FILE_EXISTS ? RaiseResult::Busy : RaiseResult::Unflagged;
+        }
+        file.reset();
+        raised_ = name;
+
+        // Someone may have tested in the same instant and raised a flag of
+        // another minute. Whoever holds the younger flag steps back.
+        if (freshFlagExcept(now, name, 0)) {
+            clear();
+            return RaiseResult::Busy;
+        }
+        return RaiseResult::Raised;
+    } catch (...) {
+        clear();
+        return RaiseResult::Unflagged;
+    }
+}
+
+void BusyFlag::clear() {
+    if (raised_.empty()) return;
+    ::DeleteFileW((dir_ + raised_).c_str());
+    raised_.clear();
+}
+
+}  // namespace kb::busy

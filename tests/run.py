@@ -1,0 +1,60 @@
+#!/usr/bin/env python3
+"""Runs every test area under tests/ against the builds in the build tree.
+
+usage: run.py [--build DIR] [--arch x64|x86] [--area NAME ...] [-v]
+Ends with "N passed, N failed" and exits non-zero when anything failed.
+"""
+
+import argparse
+import importlib.util
+import sys
+import traceback
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from harness import ARCHES, ROOT, Harness  # noqa: E402
+
+# Areas run in this order; any other area with a suite.py runs after them.
+ORDER = ["unit", "registration", "script"]
+
+
+def discover(selected):
+    tests = ROOT / "tests"
+    found = {p.parent.name: p for p in tests.glob("*/suite.py")}
+    names = [n for n in ORDER if n in found] + sorted(n for n in found if n not in ORDER)
+    if selected:
+        names = [n for n in names if n in selected]
+    return [(n, found[n]) for n in names]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default=str(ROOT / "build"))
+    parser.add_argument("--arch", action="append", choices=ARCHES)
+    parser.add_argument("--area", action="append")
+    parser.add_argument("-v", "--verbose", action="store_true")
+    args = parser.parse_args()
+
+    h = Harness(args.build, tuple(args.arch or ARCHES), args.area, args.verbose)
+    h.start_wine()
+    try:
+        for name, path in discover(args.area):
+            h.area = name
+            print(f"== {name}", flush=True)
+            spec = importlib.util.spec_from_file_location(f"suite_{name}", path)
+            module = importlib.util.module_from_spec(spec)
+            try:
+                spec.loader.exec_module(module)
+                module.run(h)
+            except Exception:
+                h.record("suite raised", False, traceback.format_exc())
+    finally:
+        h.area = ""
+        h.stop_wine()
+
+    print(f"{h.passed} passed, {len(h.failed)} failed")
+    return 1 if h.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
