@@ -106,6 +106,13 @@ class Harness:
             print("creating the Wine prefix", flush=True)
             subprocess.run([WINE64, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=600)
+        else:
+            # The first program of a new server starts the prefix's services,
+            # which inherit its output. Started here, they hold nothing of a
+            # test's; started by a test, they would keep its pipes open and
+            # the test waiting for ever.
+            subprocess.run([WINE64, "cmd", "/c", "exit"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=600)
 
     def stop_wine(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,

@@ -1,0 +1,3 @@
+<%
+Set x = Server.CreateObject("No.Such.Thing")
+%>

@@ -1,0 +1,7 @@
+<html>
+<p>before</p>
+<%
+Dim p
+p = Server.MapPath("../../outside")
+Response.Write "not reached"
+%>

@@ -1,0 +1,2 @@
+<p>top</p>
+<!-- #include file="sub/broken.inc" -->

@@ -1,0 +1,1 @@
+<% Session("visits") = Session("visits") + 1 : Response.Write "visits=" & Session("visits") %>

@@ -1,0 +1,3 @@
+<p>one</p>
+<p>two</p>
+<% Response.Write "never closed"
