@@ -149,10 +149,13 @@ Sub SetPolicy(name, value)
     gShell.RegWrite PolicyBase & name & "\", value, "REG_SZ"
 End Sub
 
+' Runs reg.exe of this architecture's view and waits for it.
+Sub RegTool(arguments)
+    gShell.Run "reg " & arguments, 0, True
+End Sub
+
 Sub ClearPolicy(name)
-    On Error Resume Next
-    gShell.RegDelete PolicyBase & name & "\"
-    On Error GoTo 0
+    RegTool "delete """ & PolicyBase & name & """ /f"
 End Sub
 
 ' The number of entries in folder whose name matches Like-style prefix.
