@@ -1,6 +1,7 @@
 ' Shared by every script test: reporting, and test doubles for the page's
 ' ScriptingContext. The runner puts this file in front of each test script
 ' and passes the test's scratch folder and the architecture as arguments.
+' Wine's VBScript has no Join, ChrW, AscW or WScript.Sleep.
 Option Explicit
 
 Dim gScratch, gArch, gFso, gShell
