@@ -1,7 +1,7 @@
 ' Shared by every script test: reporting, and test doubles for the page's
 ' ScriptingContext. The runner puts this file in front of each test script
 ' and passes the test's scratch folder and the architecture as arguments.
-' Wine's VBScript has no Join, ChrW, AscW or WScript.Sleep.
+' Wine's VBScript has no Join, DateDiff, ChrW, AscW or WScript.Sleep.
 Option Explicit
 
 Dim gScratch, gArch, gFso, gShell
@@ -153,6 +153,12 @@ End Sub
 ' Runs reg.exe of this architecture's view and waits for it.
 Sub RegTool(arguments)
     gShell.Run "reg " & arguments, 0, True
+End Sub
+
+' Sets a DOS attribute: "+h", "+s", "+r". (Wine's Folder and File objects
+' cannot set Attributes.)
+Sub SetAttribute(path, flag)
+    gShell.Run "attrib " & flag & " """ & path & """", 0, True
 End Sub
 
 Sub ClearPolicy(name)
