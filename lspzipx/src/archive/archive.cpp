@@ -22,19 +22,18 @@ void createArchive(const ArchiveRequest& request) {
     options.excluded = {target};
     std::vector<SourceFile> sources = enumerateSources(request.items, options);
 
-    std::vector<std::wstring> storedNames;
-    storedNames.reserve(sources.size());
-    for (const auto& s : sources) storedNames.push_back(s.storedName);
-    if (firstRepeatedName(storedNames)) fail(code::DuplicateName);
+    std::vector<std::string> names;
+    names.reserve(sources.size());
+    for (const auto& s : sources) names.push_back(zipEntryName(s.storedName));
+    if (firstRepeatedName(names)) fail(code::DuplicateName);
 
     std::vector<PipelineEntry> entries(sources.size());
     for (size_t i = 0; i < sources.size(); ++i) {
-        entries[i].path = sources[i].path;
-        entries[i].name = zipEntryName(sources[i].storedName);
+        entries[i].path = std::move(sources[i].path);
+        entries[i].name = std::move(names[i]);
         entries[i].precompressed = isPrecompressedName(sources[i].storedName);
     }
     sources.clear();
-    storedNames.clear();
 
     ArchiveFile out(target);
     EntryWriterSettings writerSettings{request.level, request.cipher, request.password};

@@ -6,8 +6,6 @@
 
 namespace lsz {
 
-size_t chunkOutputBound(size_t size) { return size + size / 1024 + 1024; }
-
 ChunkDeflater::ChunkDeflater(int level) {
     // Negative window bits: a raw stream, as zip entries hold it.
     int rc = deflateInit2(&stream_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);

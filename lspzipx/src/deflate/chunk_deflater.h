@@ -12,7 +12,7 @@
 namespace lsz {
 
 // The most output a chunk of this size can give.
-size_t chunkOutputBound(size_t size);
+constexpr size_t chunkOutputBound(size_t size) { return size + size / 1024 + 1024; }
 
 class ChunkDeflater {
 public:

@@ -14,22 +14,56 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace lsz {
 
 namespace {
 
-struct Slot {
-    Slot() : input(new uint8_t[kDictionarySize + kChunkSize]), output(new uint8_t[chunkOutputBound(kChunkSize)]) {}
+// Room for the extra worst-case growth of many small files deflated apart.
+constexpr size_t kOutputCapacity = chunkOutputBound(kChunkSize) + 64 * 1024;
 
-    std::unique_ptr<uint8_t[]> input;   // dictionary, then the chunk's data
+// A buffer of the pool: either one chunk of a large file, with the 32 KiB
+// before it as dictionary, or several small files whole. Packing small
+// files together keeps the hand-overs between threads, each a round trip
+// to the system, far fewer than the files.
+struct Slot {
+    Slot() : input(new uint8_t[kDictionarySize + kChunkSize]), output(new uint8_t[kOutputCapacity]) {
+        pieces.reserve(64);
+    }
+
+    std::unique_ptr<uint8_t[]> input;   // dictionary, then the data
     std::unique_ptr<uint8_t[]> output;
     size_t dictionarySize = 0;
-    Chunk chunk;
+    size_t used = 0;                    // bytes of data
+    size_t outputReserved = 0;          // worst-case output of the pieces
+    std::vector<Chunk> pieces;
     bool done = false;
     std::exception_ptr error;
 
     uint8_t* data() { return input.get() + kDictionarySize; }
+    void clear() {
+        dictionarySize = 0;
+        used = 0;
+        outputReserved = 0;
+        pieces.clear();
+    }
+    bool fits(size_t size) const {
+        return used + size <= kChunkSize && outputReserved + chunkOutputBound(size) <= kOutputCapacity;
+    }
+    // Reads the next size bytes of file into the slot as one piece.
+    void add(SourceReader& file, PipelineEntry& entry, uint32_t index, size_t size, bool last) {
+        file.read(data() + used, size);
+        Chunk c;
+        c.entry = &entry;
+        c.index = index;
+        c.last = last;
+        c.raw = data() + used;
+        c.rawSize = size;
+        pieces.push_back(c);
+        used += size;
+        outputReserved += chunkOutputBound(size);
+    }
 };
 
 uint32_t crcOf(const uint8_t* data, size_t size) {
@@ -48,56 +82,75 @@ uint32_t crcOfFile(SourceReader& file, uint8_t* scratch) {
     return crc;
 }
 
-// Cuts the files into chunks: acquire() gives an empty slot (or null to
+// Cuts the files into slots: acquire() gives an empty slot (or null to
 // stop), submit() passes a filled one on.
 template <typename Acquire, typename Submit>
 void readEntries(std::vector<PipelineEntry>& entries, const PipelineSettings& settings, Acquire acquire,
                  Submit submit) {
-    std::unique_ptr<uint8_t[]> tail(new uint8_t[kDictionarySize]);
     std::unique_ptr<uint8_t[]> scratch;
+    std::unique_ptr<uint8_t[]> tail;
+    Slot* packing = nullptr;  // the slot taking small files, if any
+    auto take = [&]() -> Slot* {
+        Slot* s = acquire();
+        if (s) s->clear();
+        return s;
+    };
     for (auto& entry : entries) {
         SourceReader file(entry.path);
         entry.size = file.size();
         entry.lastWrite = file.lastWrite();
         entry.attributes = file.attributes();
         if (settings.level == 0 || entry.precompressed) entry.verdict = Verdict::Store;
-        if (settings.crcBeforeData && entry.size > kChunkSize) {
+
+        if (entry.size <= kChunkSize) {
+            size_t size = static_cast<size_t>(entry.size);
+            if (packing && !packing->fits(size)) {
+                submit(std::exchange(packing, nullptr));
+            }
+            if (!packing && !(packing = take())) return;
+            packing->add(file, entry, 0, size, true);
+            continue;
+        }
+
+        if (packing) submit(std::exchange(packing, nullptr));
+        if (settings.crcBeforeData) {
             if (!scratch) scratch.reset(new uint8_t[kChunkSize]);
             entry.crcBeforeData = crcOfFile(file, scratch.get());
         }
+        if (!tail) tail.reset(new uint8_t[kDictionarySize]);
         uint64_t left = entry.size;
-        uint32_t index = 0;
-        size_t tailSize = 0;
-        do {
-            Slot* slot = acquire();
+        for (uint32_t index = 0; left > 0; ++index) {
+            Slot* slot = take();
             if (!slot) return;
             size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunkSize));
-            std::memcpy(slot->data() - tailSize, tail.get(), tailSize);
-            slot->dictionarySize = tailSize;
-            file.read(slot->data(), n);
+            if (index > 0) {
+                std::memcpy(slot->data() - kDictionarySize, tail.get(), kDictionarySize);
+                slot->dictionarySize = kDictionarySize;
+            }
             left -= n;
-            slot->chunk = Chunk{};
-            slot->chunk.entry = &entry;
-            slot->chunk.index = index++;
-            slot->chunk.last = left == 0;
-            slot->chunk.raw = slot->data();
-            slot->chunk.rawSize = n;
-            tailSize = std::min(n, kDictionarySize);
-            std::memcpy(tail.get(), slot->data() + n - tailSize, tailSize);
+            slot->add(file, entry, index, n, left == 0);
+            // The next chunk's dictionary, kept apart: this slot may be
+            // written and reused before the next one is filled.
+            if (left > 0) std::memcpy(tail.get(), slot->data() + n - kDictionarySize, kDictionarySize);
             submit(slot);
-        } while (left > 0);
+        }
     }
+    if (packing) submit(packing);
 }
 
 void compress(Slot& slot, ChunkDeflater* deflater) {
-    Chunk& c = slot.chunk;
-    c.crc = crcOf(c.raw, c.rawSize);
-    PipelineEntry& entry = *c.entry;
-    if (!deflater || entry.verdict.load() == Verdict::Store) return;
-    c.deflated = slot.output.get();
-    c.deflatedSize = deflater->deflate(slot.data() - slot.dictionarySize, slot.dictionarySize, c.raw, c.rawSize,
-                                       c.last, c.deflated, chunkOutputBound(kChunkSize));
-    if (c.index == 0) entry.verdict = judgeFirstChunk(c.rawSize, c.deflatedSize, c.last);
+    size_t out = 0;
+    for (Chunk& c : slot.pieces) {
+        c.crc = crcOf(c.raw, c.rawSize);
+        PipelineEntry& entry = *c.entry;
+        if (!deflater || entry.verdict.load() == Verdict::Store) continue;
+        const uint8_t* dictionary = c.index > 0 ? slot.data() - slot.dictionarySize : nullptr;
+        c.deflated = slot.output.get() + out;
+        c.deflatedSize = deflater->deflate(dictionary, c.index > 0 ? slot.dictionarySize : 0, c.raw, c.rawSize,
+                                           c.last, c.deflated, kOutputCapacity - out);
+        out += c.deflatedSize;
+        if (c.index == 0) entry.verdict = judgeFirstChunk(c.rawSize, c.deflatedSize, c.last);
+    }
 }
 
 std::unique_ptr<ChunkDeflater> deflaterFor(const PipelineSettings& settings) {
@@ -110,7 +163,7 @@ void runInline(std::vector<PipelineEntry>& entries, const PipelineSettings& sett
     readEntries(entries, settings, [&] { return &slot; },
                 [&](Slot* s) {
                     compress(*s, deflater.get());
-                    consumer.consume(s->chunk);
+                    for (Chunk& c : s->pieces) consumer.consume(c);
                 });
 }
 
@@ -229,7 +282,7 @@ private:
             }
             if (next.error) std::rethrow_exception(next.error);
             if (next.slot->error) std::rethrow_exception(next.slot->error);
-            consumer_.consume(next.slot->chunk);
+            for (Chunk& c : next.slot->pieces) consumer_.consume(c);
             std::lock_guard<std::mutex> lock(mutex_);
             free_.push_back(next.slot);
             slotFreed_.notify_one();

@@ -31,19 +31,11 @@ bool isAscii(std::string_view name) {
     return true;
 }
 
-std::optional<size_t> firstRepeatedName(const std::vector<std::wstring>& names) {
-    std::unordered_set<std::wstring> seen;
+std::optional<size_t> firstRepeatedName(const std::vector<std::string>& names) {
+    std::unordered_set<std::string_view> seen;
     seen.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        std::wstring folded(names[i]);
-        for (auto& c : folded) {
-            if (c == L'/') c = L'\\';
-        }
-        if (!folded.empty()) {
-            ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, folded.data(), static_cast<int>(folded.size()),
-                            folded.data(), static_cast<int>(folded.size()), nullptr, nullptr, 0);
-        }
-        if (!seen.insert(std::move(folded)).second) return i;
+        if (!seen.insert(names[i]).second) return i;
     }
     return std::nullopt;
 }

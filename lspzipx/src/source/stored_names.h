@@ -15,8 +15,9 @@ std::string zipEntryName(std::wstring_view storedName);
 
 bool isAscii(std::string_view name);
 
-// The index of the first name that repeats an earlier one. Names that
-// differ only in case count as the same: Windows could not extract both.
-std::optional<size_t> firstRepeatedName(const std::vector<std::wstring>& names);
+// The index of the first name that repeats an earlier one exactly. Names
+// that differ in case are different entries, as they are different files on
+// a case-sensitive file system.
+std::optional<size_t> firstRepeatedName(const std::vector<std::string>& names);
 
 }  // namespace lsz
