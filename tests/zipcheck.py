@@ -30,6 +30,10 @@ def verify_zip(path, password, expected, tools=("unzip", "7z", "python")):
         r = subprocess.run(["7z", "t", f"-p{password}", str(path)], capture_output=True)
         if r.returncode != 0:
             problems.append("7z t: " + r.stdout.decode(errors="replace")[-600:])
+        if password:
+            r = subprocess.run(["7z", "t", "-pnot-the-password", str(path)], capture_output=True)
+            if r.returncode == 0:
+                problems.append("7z t opens it with a wrong password")
     try:
         with zipfile.ZipFile(path) as archive:
             names = [i.filename for i in archive.infolist()]
@@ -58,6 +62,15 @@ def verify_zip(path, password, expected, tools=("unzip", "7z", "python")):
     except zipfile.BadZipFile as e:
         problems.append(f"zipfile: {e}")
     return problems
+
+
+def zip_names(path):
+    """The sorted entry names of an archive, or None when it cannot be read."""
+    try:
+        with zipfile.ZipFile(path) as archive:
+            return sorted(archive.namelist())
+    except (OSError, zipfile.BadZipFile):
+        return None
 
 
 def extract_with_7z(path, password, target):

@@ -13,7 +13,7 @@ import importlib.util
 from pathlib import Path
 
 from harness import text, unix_path, win_path
-from zipcheck import verify_zip
+from zipcheck import verify_zip, zip_names
 
 HERE = Path(__file__).resolve().parent
 POLICY_KEY = "HKLM\\SOFTWARE\\Kestrelbay"
@@ -63,6 +63,11 @@ def run_script(h, arch, script):
                 expected[entry] = unix_path(source, h.prefix)
             problems = verify_zip(unix_path(zip_path, h.prefix), password, expected)
             h.record(f"{arch} {script.stem}: {name}", not problems, "\n".join(problems))
+        elif line.startswith("zip-entries\t"):
+            _, zip_path, names = line.split("\t")
+            listed = zip_names(unix_path(zip_path, h.prefix))
+            h.record(f"{arch} {script.stem}: entries of {Path(zip_path.replace(chr(92), '/')).name}",
+                     listed == sorted(names.split("|")), f"{listed}")
         elif line == "done":
             done = True
     h.record(f"{arch} {script.stem}: reached its end", done,
