@@ -10,6 +10,10 @@ scratch) and verify(h, arch, scratch, output).
 """
 
 import importlib.util
+import os
+import random
+import subprocess
+import time
 from pathlib import Path
 
 from harness import text, unix_path, win_path
@@ -76,8 +80,57 @@ def run_script(h, arch, script):
         helper.verify(h, arch, scratch, out)
 
 
+def race(h, arch):
+    """Two processes call doZip at the same instant: exactly one zips, the
+    other is told the machine is busy, and neither archive is harmed."""
+    scratch = h.scratch("script", arch, "race")
+    big = scratch / "site" / "big"
+    big.mkdir(parents=True)
+    (scratch / "site" / "dl").mkdir()
+    words = [f"word{i:05d} " for i in range(4096)]
+    rng = random.Random(7)
+    with open(big / "data.txt", "w") as f:
+        for _ in range(4000):
+            f.write("".join(rng.choice(words) for _ in range(1000)) + "\n")
+    racer = scratch / "racer.vbs"
+    racer.write_text((HERE / "lib" / "harness.vbs").read_text() + "\n" + (HERE / "lib" / "racer.vbs").read_text())
+    go = scratch / "go"
+    procs = []
+    for name in ("first", "second"):
+        out = open(scratch / f"{name}.out", "wb")
+        procs.append((name, out, subprocess.Popen(
+            h.system_tool(arch, "cscript.exe") + ["//nologo", win_path(racer), win_path(scratch), arch,
+                                                 win_path(go), name],
+            env=h.env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)))
+    time.sleep(3)
+    go.write_text("go")
+    results = {}
+    for name, out, proc in procs:
+        try:
+            proc.wait(timeout=600)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+        out.close()
+        for line in (scratch / f"{name}.out").read_text(errors="replace").splitlines():
+            if line.startswith("result\t"):
+                _, who, result, number, href = (line.split("\t") + [""] * 5)[:5]
+                results[who] = (result, number, href)
+    h.record(f"{arch} race: both racers answered", len(results) == 2, str(results))
+    if len(results) != 2:
+        return
+    winners = [w for w, r in results.items() if r[0] == "True"]
+    busy = [w for w, r in results.items() if r[0] == "False" and r[1] == "-1"]
+    h.record(f"{arch} race: one zips and the other is busy", len(winners) == 1 and len(busy) == 1, str(results))
+    for who in winners:
+        href = results[who][2]
+        archive = scratch / "site" / href.strip("/").replace("/", os.sep)
+        problems = verify_zip(archive, "", {"data.txt": big / "data.txt"})
+        h.record(f"{arch} race: the winner's archive is sound", not problems, "\n".join(problems))
+
+
 def run(h):
     h.register_component()
     for arch in h.arches:
         for script in sorted(HERE.glob("*.vbs")):
             run_script(h, arch, script)
+        race(h, arch)
