@@ -30,7 +30,7 @@ std::wstring doubleFolder(const wchar_t* variant) {
     wchar_t exe[MAX_PATH];
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring path = exe;
-    path = path.substr(0, path.find_last_of(L'\\'));  // bin
+    path = path.substr(0, path.find_last_of(L'\\'));  // unit
     path = path.substr(0, path.find_last_of(L'\\'));  // build/<arch>
     return path + L"\\doubles\\" + variant + L"\\";
 }
@@ -110,11 +110,17 @@ TEST_F(BindingTest, MissingLibraryOrFunction) {
 
 // A library already loaded answers to its bare name, so these run in a
 // process of their own where none is.
-TEST(BindingLoad, NoLibraryBesideMeansNoneIsLoaded) {
+std::wstring modulePath(HMODULE module) {
+    wchar_t path[MAX_PATH] = {};
+    if (module) ::GetModuleFileNameW(module, path, MAX_PATH);
+    return path;
+}
+
+TEST(BindingLoad, TheLibraryBesideTheComponentComesFirst) {
     EXPECT_EXIT(
         {
-            test::ScratchDir empty;
-            std::exit(loadLibraryBeside(empty.path()) == nullptr ? 0 : 1);
+            std::wstring beside = doubleFolder(L"full");
+            std::exit(_wcsicmp(modulePath(loadLibraryBeside(beside)).c_str(), (beside + kLibraryName).c_str()));
         },
         ::testing::ExitedWithCode(0), "");
 }
@@ -123,7 +129,8 @@ TEST(BindingLoad, LibraryInTheCurrentDirectoryIsNotLoaded) {
     EXPECT_EXIT(
         {
             test::ScratchDir empty;
-            ::SetCurrentDirectoryW(doubleFolder(L"full").c_str());
+            std::wstring planted = doubleFolder(L"full");
+            ::SetCurrentDirectoryW(planted.c_str());
             std::exit(loadLibraryBeside(empty.path()) == nullptr ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
