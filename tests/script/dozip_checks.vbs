@@ -8,18 +8,6 @@ dl = MakeFolder(site & "\dl")
 MakeFolder site & "\files"
 MakeFile site & "\files\a.txt", "alpha"
 
-Const Banner = "<P><B>Crateload 2 Compression Component</B><BR>"
-Const Credit = "Compression by the lspzipx library.<BR>"
-
-' What the page receives for these fragments, each with its line break.
-Function Page(fragments)
-    Dim f
-    Page = ""
-    For Each f In fragments
-        Page = Page & f & vbCrLf
-    Next
-End Function
-
 ' A component on a fresh page, set up to succeed unless a case spoils it.
 Function Ready(hide)
     Set ctx = NewContext(site)

@@ -15,18 +15,6 @@ MakeFile files & "\sub\c.txt", "charlie in a subdirectory"
 MakeFolder files & "\with space"
 MakeFile files & "\with space\d.txt", "delta behind a blank"
 
-Const Banner = "<P><B>Crateload 2 Compression Component</B><BR>"
-Const Credit = "Compression by the lspzipx library.<BR>"
-Const Progress = "Creating zip file, please wait ...<BR>"
-
-Function Page(fragments)
-    Dim f
-    Page = ""
-    For Each f In fragments
-        Page = Page & f & vbCrLf
-    Next
-End Function
-
 Function Ready(source, zipName, root)
     Set ctx = NewContext(site)
     Set o = NewComponent(ctx)

@@ -11,6 +11,11 @@ Set gFso = CreateObject("Scripting.FileSystemObject")
 Set gShell = CreateObject("WScript.Shell")
 
 Const ProgId = "Kestrelbay.Crateload2"
+
+' The fixed fragments every doZip writes.
+Const Banner = "<P><B>Crateload 2 Compression Component</B><BR>"
+Const Credit = "Compression by the lspzipx library.<BR>"
+Const Progress = "Creating zip file, please wait ...<BR>"
 Const PolicyBase = "HKLM\SOFTWARE\Kestrelbay\Crateload\"
 
 Sub Check(name, condition, detail)
@@ -30,6 +35,15 @@ Sub CheckEq(name, actual, expected)
     Check name, same, "expected [" & Printable(expected) & "] (" & TypeName(expected) & "), got [" & _
         Printable(actual) & "] (" & TypeName(actual) & ")"
 End Sub
+
+'' What the page receives for these fragments, each with its line break.
+Function Page(fragments)
+    Dim f
+    Page = ""
+    For Each f In fragments
+        Page = Page & f & vbCrLf
+    Next
+End Function
 
 Function Printable(value)
     Printable = Replace(Replace(CStr(value), vbCr, "\r"), vbLf, "\n")

@@ -134,10 +134,12 @@ TEST(Interface, MembersInVtableOrder) {
 
         BSTR names[8] = {};
         UINT count = 0;
-        vtable->GetNames(f->memid == 0 && m.kind == PUT ? f->memid : f->memid, names, 8, &count);
+        // Names of the first function with this id: a property's put, which comes first.
+        vtable->GetNames(f->memid, names, 8, &count);
         EXPECT_STREQ(names[0], m.name) << i;
-        for (size_t p = 0; p < m.params.size() && p + 1 < count; ++p) {
-            if (m.kind != PUT) EXPECT_EQ(std::wstring(names[p + 1]), m.params[p]) << m.name;
+        ASSERT_GE(count, m.params.size() + 1) << m.name;
+        for (size_t p = 0; p < m.params.size(); ++p) {
+            EXPECT_EQ(std::wstring(names[p + 1]), m.params[p]) << m.name;
         }
         for (UINT n = 0; n < count; ++n) ::SysFreeString(names[n]);
         vtable->ReleaseFuncDesc(f);
@@ -189,11 +191,16 @@ TEST(Interface, HelpStringsKeepTheirWording) {
     EXPECT_EQ(docString(library.get(), info.get(), 0x68030050), L"");
 }
 
-TEST(Interface, DefaultMemberIsTheSourceList) {
+ComPtr<IDispatch> newObject() {
     auto* object = new Crateload2();
     ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(object->QueryInterface(IID_IDispatch, dispatch.putVoid()), S_OK);
+    object->QueryInterface(IID_IDispatch, dispatch.putVoid());
     object->Release();
+    return dispatch;
+}
+
+TEST(Interface, DefaultMemberIsTheSourceList) {
+    ComPtr<IDispatch> dispatch = newObject();
 
     UniqueVariant value;
     V_VT(value.get()) = VT_BSTR;
@@ -216,10 +223,7 @@ TEST(Interface, DefaultMemberIsTheSourceList) {
 }
 
 TEST(Interface, UnconvertibleValueIsATypeErrorNotAChange) {
-    auto* object = new Crateload2();
-    ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(object->QueryInterface(IID_IDispatch, dispatch.putVoid()), S_OK);
-    object->Release();
+    ComPtr<IDispatch> dispatch = newObject();
 
     UniqueVariant value;
     V_VT(value.get()) = VT_BSTR;
