@@ -10,6 +10,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -81,13 +82,31 @@ class Harness:
         return [WINE32, f"C:\\windows\\syswow64\\{name}"]
 
     def run(self, args, timeout=600, cwd=None, env=None, input=None):
-        """Runs a command with the Wine environment; returns CompletedProcess."""
+        """Runs a command with the Wine environment; returns CompletedProcess.
+
+        Output goes through temporary files, not pipes: a Wine service that
+        the command starts inherits its handles and outlives it, and would
+        keep a pipe open long after the command itself has finished.
+        """
         merged = dict(self.env, **(env or {}))
-        try:
-            return subprocess.run(args, cwd=cwd, env=merged, input=input, capture_output=True,
-                                  timeout=timeout)
-        except subprocess.TimeoutExpired as e:
-            return subprocess.CompletedProcess(args, -999, e.stdout or b"", (e.stderr or b"") + b"\n[timeout]")
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            stdin = subprocess.PIPE if input is not None else subprocess.DEVNULL
+            process = subprocess.Popen(args, cwd=cwd, env=merged, stdin=stdin, stdout=out, stderr=err)
+            try:
+                if input is not None:
+                    process.stdin.write(input)
+                    process.stdin.close()
+                code = process.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+                code = -999
+            out.seek(0)
+            err.seek(0)
+            stdout, stderr = out.read(), err.read()
+        if code == -999:
+            stderr += b"\n[timeout]"
+        return subprocess.CompletedProcess(args, code, stdout, stderr)
 
     def run_exe(self, arch, exe, args=(), **kw):
         return self.run([self.loader(arch), str(exe), *map(str, args)], **kw)
@@ -118,7 +137,7 @@ class Harness:
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=120)
 
-    def run_gtest(self, arch, exe, timeout=1800):
+    def run_gtest(self, arch, exe, timeout=600):
         """Runs a googletest executable once and records each of its tests."""
         result = self.run_exe(arch, exe, ["--gtest_brief=0"], timeout=timeout, cwd=str(exe.parent))
         out = text(result)

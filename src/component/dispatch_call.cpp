@@ -1,7 +1,10 @@
 #include "component/dispatch_call.h"
 
 #include "common/errors.h"
+#include "common/handles.h"
 #include "common/text.h"
+
+#include <dispex.h>
 
 #include <algorithm>
 #include <vector>
@@ -12,7 +15,17 @@ void invokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT* a
     if (!target) throw HResultError(E_POINTER);
     DISPID id = 0;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    throwIfFailed(target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+    HRESULT lookup = target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(lookup)) {
+        // Some script engines answer names only through IDispatchEx.
+        ComPtr<IDispatchEx> ex;
+        if (SUCCEEDED(target->QueryInterface(__uuidof(IDispatchEx), ex.putVoid()))) {
+            BSTR bname = ::SysAllocString(name);
+            lookup = bname ? ex->GetDispID(bname, fdexNameCaseInsensitive, &id) : E_OUTOFMEMORY;
+            ::SysFreeString(bname);
+        }
+    }
+    throwIfFailed(lookup);
 
     // IDispatch takes its arguments last first.
     std::vector<VARIANT> reversed(args, args + argCount);

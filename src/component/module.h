@@ -9,6 +9,7 @@
 namespace kb::module {
 
 HMODULE handle();
+void setHandle(HMODULE module);
 std::wstring path();
 // The folder holding the DLL, ending in a backslash.
 std::wstring folder();

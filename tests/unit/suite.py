@@ -3,5 +3,6 @@
 
 def run(h):
     for arch in h.arches:
-        for exe in sorted(h.bin_dir(arch).glob("*_tests.exe")):
+        build = h.bin_dir(arch).parent
+        for exe in sorted(list(build.glob("bin/*_tests.exe")) + list(build.glob("unit/*_tests.exe"))):
             h.run_gtest(arch, exe)

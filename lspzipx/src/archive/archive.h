@@ -1,0 +1,29 @@
+// One archive from start to finish: check the target, find the sources,
+// write everything to a temporary file, commit it, and only then delete the
+// originals when asked.
+#pragma once
+
+#include "crypto/entry_cipher.h"
+
+#include <string>
+#include <vector>
+
+namespace lsz {
+
+struct ArchiveRequest {
+    std::wstring zipPath;
+    std::vector<std::wstring> items;
+    int level = 6;
+    bool recurse = false;
+    bool keepPaths = false;
+    bool deleteOriginals = false;
+    Cipher cipher = Cipher::None;
+    std::string password;
+    unsigned threads = 1;
+};
+
+// Writes the archive or throws LibError; on failure nothing is left at the
+// target and no original is touched.
+void createArchive(const ArchiveRequest& request);
+
+}  // namespace lsz

@@ -1,0 +1,14 @@
+// Whether a zip path can take an archive.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lsz {
+
+// The full path of the archive to write. Throws LibError(151) when the path
+// is empty, names no file, holds characters no file name may hold, names a
+// directory, or lies in a directory that does not exist.
+std::wstring usableTarget(std::wstring_view zipPath);
+
+}  // namespace lsz

@@ -1,0 +1,77 @@
+// Reading, compressing and handing over the files of an archive. One reader
+// opens the files one at a time and cuts them into chunks; workers deflate
+// the chunks side by side, small files whole and large ones in pieces; the
+// consumer receives every chunk in archive order. A fixed pool of chunk
+// buffers bounds the memory whatever the sizes of the files.
+//
+// The chunking and every decision depend only on the data, never on the
+// number of threads or their timing, so any thread count gives the same
+// bytes.
+#pragma once
+
+#include "deflate/store_rule.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lsz {
+
+constexpr size_t kChunkSize = 512 * 1024;
+constexpr size_t kDictionarySize = 32 * 1024;
+
+struct PipelineEntry {
+    std::wstring path;
+    std::string name;            // as stored in the archive
+    bool precompressed = false;  // stored without trying, by its type
+
+    // Set by the reader when it opens the file, before the first chunk.
+    uint64_t size = 0;
+    FILETIME lastWrite{};
+    DWORD attributes = 0;
+    std::optional<uint32_t> crcBeforeData;  // from a pass before the chunks
+
+    // Set when the first chunk has been judged, or when the file is opened
+    // for entries that are stored in any case.
+    std::atomic<Verdict> verdict{Verdict::Undecided};
+};
+
+// One chunk of a file, owned by the consumer for the length of the call. The
+// consumer may change the bytes in place (to encrypt them).
+struct Chunk {
+    PipelineEntry* entry = nullptr;
+    uint32_t index = 0;
+    bool last = false;
+    uint8_t* raw = nullptr;
+    size_t rawSize = 0;
+    uint8_t* deflated = nullptr;  // meaningful unless the entry is stored
+    size_t deflatedSize = 0;
+    uint32_t crc = 0;             // of the raw bytes of this chunk
+};
+
+class ChunkConsumer {
+public:
+    virtual ~ChunkConsumer() = default;
+    virtual void consume(Chunk& chunk) = 0;
+};
+
+struct PipelineSettings {
+    int level = 6;            // 0 stores everything
+    unsigned threads = 1;     // 1 runs everything on the calling thread
+    // Entries of more than one chunk learn their CRC before their data,
+    // which the traditional cipher's check byte needs.
+    bool crcBeforeData = false;
+};
+
+// Runs the files through to the consumer in order; throws the first failure
+// in archive order (LibError, or std::bad_alloc).
+void runPipeline(std::vector<PipelineEntry>& entries, const PipelineSettings& settings, ChunkConsumer& consumer);
+
+// The number of chunk buffers a run with this many threads holds.
+size_t poolSize(unsigned threads);
+
+}  // namespace lsz

@@ -1,0 +1,32 @@
+#include "io/paths.h"
+
+#include "archive/library_codes.h"
+
+#include <windows.h>
+
+namespace lsz {
+
+std::wstring fullPath(std::wstring_view path, int failureCode) {
+    std::wstring in(path);
+    DWORD n = ::GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
+    if (n == 0) failWithLastError(failureCode);
+    std::wstring out(n, L'\0');
+    n = ::GetFullPathNameW(in.c_str(), n, out.data(), nullptr);
+    if (n == 0 || n >= out.size()) failWithLastError(failureCode);
+    out.resize(n);
+    return out;
+}
+
+std::wstring extendedPath(const std::wstring& full) {
+    // Leave room for the 8.3 name the system may append internally.
+    if (full.size() < MAX_PATH - 12 || full.rfind(L"\\\\?\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+bool sameName(std::wstring_view a, std::wstring_view b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+}  // namespace lsz

@@ -1,0 +1,43 @@
+// One source file opened for reading. Writers are shut out while it is
+// open, so the bytes zipped are one consistent state of the file.
+#pragma once
+
+#include "common/handles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace lsz {
+
+class SourceReader {
+public:
+    // Throws LibError(178) when the file cannot be opened.
+    explicit SourceReader(const std::wstring& path);
+
+    uint64_t size() const { return size_; }
+    FILETIME lastWrite() const { return lastWrite_; }
+    DWORD attributes() const { return attributes_; }
+
+    // Reads exactly n bytes; throws LibError(178) on a read error or when
+    // the file ends early.
+    void read(uint8_t* buffer, size_t n);
+    void rewind();
+
+private:
+    kb::UniqueFile file_;
+    uint64_t size_ = 0;
+    FILETIME lastWrite_{};
+    DWORD attributes_ = 0;
+};
+
+// What identifies the state of a file that was zipped: if either differs
+// later, the file on disk is no longer the one in the archive.
+struct FileState {
+    uint64_t size = 0;
+    uint64_t lastWrite = 0;
+    bool operator==(const FileState&) const = default;
+};
+
+}  // namespace lsz

@@ -1,0 +1,125 @@
+#include "source/enumerate.h"
+
+#include "archive/library_codes.h"
+#include "common/handles.h"
+#include "io/paths.h"
+#include "source/source_spec.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace lsz {
+
+namespace {
+
+struct Found {
+    std::wstring name;
+    DWORD attributes = 0;
+    bool directory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool listed() const { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0; }
+};
+
+bool meansAbsent(DWORD err) {
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_NO_MORE_FILES ||
+           err == ERROR_BAD_NETPATH || err == ERROR_BAD_NET_NAME;
+}
+
+// The entries matching pattern, sorted by name; none when the pattern or its
+// directory does not exist.
+std::vector<Found> list(const std::wstring& pattern) {
+    std::vector<Found> found;
+    WIN32_FIND_DATAW data;
+    kb::UniqueFind find(::FindFirstFileExW(extendedPath(pattern).c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        DWORD err = ::GetLastError();
+        if (meansAbsent(err)) return found;
+        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ListError, err);
+    }
+    do {
+        std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        found.push_back({data.cFileName, data.dwFileAttributes});
+    } while (::FindNextFileW(find.get(), &data));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) failWithLastError(code::ListError);
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return ::CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+    });
+    return found;
+}
+
+class Collector {
+public:
+    Collector(const EnumerationOptions& options, std::vector<SourceFile>& out) : options_(options), out_(out) {}
+
+    void add(const std::wstring& directory, const std::wstring& relative, const std::wstring& name) {
+        std::wstring path = directory + relative + name;
+        for (const auto& excluded : options_.excluded) {
+            if (sameName(path, excluded)) return;
+        }
+        out_.push_back({std::move(path), options_.keepPaths ? relative + name : name});
+    }
+
+    // directory ends in a separator; relative is the path below the item's
+    // directory, "" or ending in a backslash.
+    void walk(const std::wstring& directory, const std::wstring& relative, const std::wstring& pattern) {
+        for (const Found& f : list(directory + relative + pattern)) {
+            if (!f.directory() && f.listed()) add(directory, relative, f.name);
+        }
+        if (!options_.recurse) return;
+        for (const Found& f : list(directory + relative + L"*")) {
+            // A linked directory may lead back up the tree; its target is
+            // zipped where it really lives, if at all.
+            if (f.directory() && f.listed() && !(f.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                walk(directory, relative + f.name + L"\\", pattern);
+            }
+        }
+    }
+
+private:
+    const EnumerationOptions& options_;
+    std::vector<SourceFile>& out_;
+};
+
+std::wstring withSeparator(std::wstring path) {
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path;
+}
+
+void collectItem(const std::wstring& item, Collector& collector) {
+    std::wstring full = fullPath(item, code::InvalidSource);
+    ItemParts parts = splitItem(full);
+    if (hasWildcards(parts.directory)) fail(code::InvalidSource);
+    if (hasWildcards(parts.name)) {
+        collector.walk(parts.directory, L"", parts.name);
+        return;
+    }
+    DWORD attributes = ::GetFileAttributesW(extendedPath(full).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD err = ::GetLastError();
+        if (meansAbsent(err)) fail(code::FileNotMatched, err);
+        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ReadError, err);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A directory named outright stands for its contents.
+        collector.walk(withSeparator(full), L"", L"*");
+        return;
+    }
+    // The listing gives the name as it is on disk, whatever case the item used.
+    std::vector<Found> found = list(full);
+    if (found.empty()) fail(code::FileNotMatched);
+    collector.add(parts.directory, L"", found.front().name);
+}
+
+}  // namespace
+
+std::vector<SourceFile> enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options) {
+    std::vector<SourceFile> files;
+    Collector collector(options, files);
+    for (const auto& item : items) collectItem(item, collector);
+    if (files.empty()) fail(code::NothingToDo);
+    return files;
+}
+
+}  // namespace lsz

@@ -1,0 +1,29 @@
+// Finding the files a source specification names, in a stable order, with
+// the names they will carry in the archive.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lsz {
+
+struct SourceFile {
+    std::wstring path;        // full path on disk
+    std::wstring storedName;  // relative to the item's directory, "\" separated
+};
+
+struct EnumerationOptions {
+    bool recurse = false;      // descend into subdirectories
+    bool keepPaths = false;    // keep the subdirectory path in stored names
+    std::vector<std::wstring> excluded;  // full paths never taken as input
+};
+
+// The files of every item in order: each directory's files sorted by name,
+// then its subdirectories. Wildcard matches skip hidden and system files
+// and directories, as the system's own listings do; a file named outright
+// is taken whatever its attributes. Throws LibError: 152 for an item that
+// cannot be a path, 159 for a named file that does not exist, 163 for a
+// directory that cannot be listed, 167 when nothing matched at all.
+std::vector<SourceFile> enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options);
+
+}  // namespace lsz

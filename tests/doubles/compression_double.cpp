@@ -1,0 +1,46 @@
+// Records every call in the file named by LSZIP_DOUBLE_LOG, one line each,
+// and answers with the results named by LSZIP_DOUBLE_PASSWORD,
+// LSZIP_DOUBLE_INCLUDE and LSZIP_DOUBLE_EXECUTE (defaults 1, 1 and 0).
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+int32_t answer(const char* name, int32_t fallback) {
+    char value[32];
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::atoi(value) : fallback;
+}
+
+void record(const std::string& line) {
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("LSZIP_DOUBLE_LOG", path, sizeof path);
+    if (n == 0 || n >= sizeof path) return;
+    if (FILE* f = std::fopen(path, "ab")) {
+        std::fprintf(f, "%s\n", line.c_str());
+        std::fclose(f);
+    }
+}
+
+}  // namespace
+
+extern "C" int32_t __stdcall LSZIP_PASSWORD(const char* password) {
+    record(std::string("PASSWORD ") + (password ? password : "(null)"));
+    return answer("LSZIP_DOUBLE_PASSWORD", 1);
+}
+
+extern "C" int32_t __stdcall LSZIP_INCLUDE(const char* specification) {
+    record(std::string("INCLUDE ") + (specification ? specification : "(null)"));
+    return answer("LSZIP_DOUBLE_INCLUDE", 1);
+}
+
+extern "C" int32_t __stdcall LSZIP_EXECUTE(const char* zipPath, int32_t mode, int32_t rate, int32_t options) {
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, " %d %d %d", mode, rate, options);
+    record(std::string("EXECUTE ") + (zipPath ? zipPath : "(null)") + numbers);
+    return answer("LSZIP_DOUBLE_EXECUTE", 0);
+}

@@ -1,0 +1,77 @@
+#include "source/source_spec.h"
+#include "source/stored_names.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lsz {
+namespace {
+
+using Items = std::vector<std::wstring>;
+
+TEST(SourceSpec, ParsesItems) {
+    struct Case {
+        const wchar_t* spec;
+        std::optional<Items> items;
+    } cases[] = {
+        {L"C:\\a\\*.txt", Items{L"C:\\a\\*.txt"}},
+        {L"C:\\a\\x.txt|C:\\b\\*.*", Items{L"C:\\a\\x.txt", L"C:\\b\\*.*"}},
+        {L"  C:\\a\\x.txt  |  C:\\b\\y.txt ", Items{L"C:\\a\\x.txt", L"C:\\b\\y.txt"}},
+        {L"\"C:\\my docs\\*.txt\"", Items{L"C:\\my docs\\*.txt"}},
+        {L"\"C:\\my docs\\a b.txt\"|C:\\c.txt", Items{L"C:\\my docs\\a b.txt", L"C:\\c.txt"}},
+        {L"C:\\my docs\\x.txt", Items{L"C:\\my docs\\x.txt"}},  // unquoted inner blanks stay
+        {L"\" lead.txt\"", Items{L" lead.txt"}},                // quoted blanks are part of the name
+        {L"a.txt||b.txt|", Items{L"a.txt", L"b.txt"}},         // empty items are skipped
+        {L"", std::nullopt},
+        {L"   ", std::nullopt},
+        {L"|", std::nullopt},
+        {L"\"\"", std::nullopt},
+        {L"\"C:\\a\\x.txt", std::nullopt},
+        {L"C:\\a\\x.txt|\"C:\\b", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseSourceSpec(c.spec), c.items) << "spec: " << testing::PrintToString(std::wstring(c.spec));
+    }
+}
+
+TEST(SourceSpec, SplitsAtTheLastSeparator) {
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* directory;
+        const wchar_t* name;
+    } cases[] = {
+        {L"C:\\a\\b\\*.txt", L"C:\\a\\b\\", L"*.txt"},
+        {L"C:\\x.txt", L"C:\\", L"x.txt"},
+        {L"C:/a/y.txt", L"C:/a/", L"y.txt"},
+        {L"x.txt", L"", L"x.txt"},
+        {L"C:\\a\\", L"C:\\a\\", L""},
+    };
+    for (const auto& c : cases) {
+        ItemParts parts = splitItem(c.path);
+        EXPECT_EQ(parts.directory, c.directory) << testing::PrintToString(std::wstring(c.path));
+        EXPECT_EQ(parts.name, c.name) << testing::PrintToString(std::wstring(c.path));
+    }
+}
+
+TEST(StoredNames, AreUtf8WithForwardSlashes) {
+    EXPECT_EQ(zipEntryName(L"a\\b\\c.txt"), "a/b/c.txt");
+    EXPECT_EQ(zipEntryName(L"caf\u00e9.txt"), "caf\xc3\xa9.txt");
+    EXPECT_EQ(zipEntryName(L"\u65e5\u672c\\x"), "\xe6\x97\xa5\xe6\x9c\xac/x");
+    EXPECT_TRUE(isAscii("a/b.txt"));
+    EXPECT_FALSE(isAscii("caf\xc3\xa9"));
+    // A lone surrogate has no UTF-8 form; storing a substitute would rename the file.
+    EXPECT_ANY_THROW(zipEntryName(std::wstring(L"bad") + wchar_t(0xD800)));
+}
+
+TEST(StoredNames, FindsTheFirstRepeat) {
+    EXPECT_EQ(firstRepeatedName({"a", "b", "c"}), std::nullopt);
+    EXPECT_EQ(firstRepeatedName({"a", "b/a", "a"}), std::optional<size_t>(2));
+    EXPECT_EQ(firstRepeatedName({"A.txt", "a.txt"}), std::nullopt);  // different files where case matters
+    EXPECT_EQ(firstRepeatedName({}), std::nullopt);
+}
+
+}  // namespace
+}  // namespace lsz

@@ -1,0 +1,38 @@
+#include "policy/policy_switches.h"
+
+#include <gtest/gtest.h>
+
+namespace kb::policy {
+namespace {
+
+TEST(PolicySwitches, OnlyTheExactOneIsOn) {
+    EXPECT_TRUE(isOnSetting(L"1"));
+    for (const wchar_t* off : {L"", L"0", L"01", L"1 ", L" 1", L"yes", L"true", L"11", L"-1"}) {
+        EXPECT_FALSE(isOnSetting(off)) << off;
+    }
+}
+
+TEST(PolicySwitches, PathRefusal) {
+    EXPECT_TRUE(refusesPath(true, L"C:\\files\\*.*"));
+    EXPECT_TRUE(refusesPath(true, L"files\\a.txt"));
+    EXPECT_TRUE(refusesPath(true, L"x:"));
+    EXPECT_FALSE(refusesPath(true, L"/site/files/a.txt"));
+    EXPECT_FALSE(refusesPath(true, L""));
+    EXPECT_FALSE(refusesPath(false, L"C:\\files"));
+}
+
+TEST(PolicySwitches, OptionRefusalOnlyForTrue) {
+    EXPECT_TRUE(refusesOption(true, VARIANT_TRUE));
+    EXPECT_FALSE(refusesOption(true, VARIANT_FALSE));
+    EXPECT_FALSE(refusesOption(true, 1));
+    EXPECT_FALSE(refusesOption(false, VARIANT_TRUE));
+}
+
+TEST(PolicySwitches, NamesAndParagraphs) {
+    EXPECT_STREQ(switchName(Switch::DisableIncludeSubdirectoryFiles), L"DisableIncludeSubdirectoryFiles");
+    EXPECT_STREQ(refusalParagraph(Switch::AllowVirtualFileListOnly),
+                 L"<P><B>Error:</B> Permission to list files from a physical path denied.</P>");
+}
+
+}  // namespace
+}  // namespace kb::policy
