@@ -106,8 +106,9 @@ std::optional<ScriptError> execute(const PageScript& script, IDispatch* globals,
     parse.reset();
     site.releaseItems();
 
-    std::optional<ScriptError> error = site.error();
-    if (!error && FAILED(hr) && hr != kPageEnded && !response.ended()) {
+    if (SUCCEEDED(hr) || hr == kPageEnded || response.ended()) return std::nullopt;
+    std::optional<ScriptError> error = site.lastError();
+    if (!error) {
         wchar_t code[16];
         swprintf(code, 16, L"%08lx", static_cast<unsigned long>(hr));
         error = ScriptError{positionOf(script, 0), std::wstring(L"The script engine failed the page with error '") + code + L"'."};

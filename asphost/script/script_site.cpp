@@ -82,7 +82,7 @@ STDMETHODIMP ScriptSite::GetDocVersionString(BSTR* version) {
 }
 
 STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
-    if (!error || error_) return S_OK;
+    if (!error) return S_OK;
     EXCEPINFO info{};
     error->GetExceptionInfo(&info);
     if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);

@@ -28,7 +28,10 @@ public:
         : script_(script), ignoreError_(std::move(ignoreError)) {}
 
     void addItem(const wchar_t* name, IUnknown* object) { items_.emplace_back(name, kb::ComPtr<IUnknown>(object)); }
-    const std::optional<ScriptError>& error() const { return error_; }
+    // The last error the engine reported. The engine also reports errors
+    // that a caller handled (a script object called back by a component
+    // that raised), so only a failed run makes it the page's error.
+    const std::optional<ScriptError>& lastError() const { return error_; }
     void releaseItems() { items_.clear(); }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override;

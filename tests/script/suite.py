@@ -14,6 +14,7 @@ import os
 import random
 import subprocess
 import time
+import urllib.parse
 from pathlib import Path
 
 from harness import text, unix_path, win_path
@@ -52,13 +53,20 @@ def run_script(h, arch, script):
     finally:
         clear_policy(h)
     out = text(result)
+    record_output(h, arch, script.stem, out)
+    if helper and hasattr(helper, "verify"):
+        helper.verify(h, arch, scratch, out)
+
+
+def record_output(h, arch, label, out):
+    """Records the cases a test script printed."""
     done = False
     for line in out.splitlines():
         if line.startswith("ok "):
-            h.record(f"{arch} {script.stem}: {line[3:]}", True)
+            h.record(f"{arch} {label}: {line[3:]}", True)
         elif line.startswith("not ok "):
             name, _, detail = line[7:].partition(" # ")
-            h.record(f"{arch} {script.stem}: {name}", False, detail)
+            h.record(f"{arch} {label}: {name}", False, detail)
         elif line.startswith("verify-zip\t"):
             _, name, zip_path, password, entries = (line.split("\t") + [""] * 5)[:5]
             expected = {}
@@ -66,18 +74,16 @@ def run_script(h, arch, script):
                 entry, _, source = item.partition("=")
                 expected[entry] = unix_path(source, h.prefix)
             problems = verify_zip(unix_path(zip_path, h.prefix), password, expected)
-            h.record(f"{arch} {script.stem}: {name}", not problems, "\n".join(problems))
+            h.record(f"{arch} {label}: {name}", not problems, "\n".join(problems))
         elif line.startswith("zip-entries\t"):
             _, zip_path, names = line.split("\t")
             listed = zip_names(unix_path(zip_path, h.prefix))
-            h.record(f"{arch} {script.stem}: entries of {Path(zip_path.replace(chr(92), '/')).name}",
+            h.record(f"{arch} {label}: entries of {Path(zip_path.replace(chr(92), '/')).name}",
                      listed == sorted(names.split("|")), f"{listed}")
         elif line == "done":
             done = True
-    h.record(f"{arch} {script.stem}: reached its end", done,
+    h.record(f"{arch} {label}: reached its end", done,
              "the script stopped early; its last lines:\n" + "\n".join(out.splitlines()[-5:]))
-    if helper and hasattr(helper, "verify"):
-        helper.verify(h, arch, scratch, out)
 
 
 def race(h, arch):
@@ -128,9 +134,58 @@ def race(h, arch):
         h.record(f"{arch} race: the winner's archive is sound", not problems, "\n".join(problems))
 
 
+# Stands in for cscript's WScript object when a test script runs as a page.
+PAGE_PROLOGUE = """<%@ LANGUAGE="VBScript" %>
+<%
+Option Explicit
+Class PageScriptHost
+    Private args
+    Public Sub Init(values)
+        args = values
+    End Sub
+    Public Function Arguments(i)
+        Arguments = args(i)
+    End Function
+    Public Sub Echo(line)
+        Response.Write line & vbLf
+    End Sub
+End Class
+Dim WScript
+Set WScript = New PageScriptHost
+WScript.Init Array(Request.QueryString("scratch").Item, Request.QueryString("arch").Item)
+"""
+
+
+def run_as_page(h, arch, script):
+    """The same test script, run again as a real .asp page by asphost: the
+    page's own engine, objects and threading instead of cscript's."""
+    scratch = h.scratch("script-page", arch, script.stem)
+    site = scratch.parent / f"{script.stem}-site"
+    site.mkdir(exist_ok=True)
+    harness_text = (HERE / "lib" / "harness.vbs").read_text().replace("Option Explicit\n", "", 1)
+    (site / "test.asp").write_text(PAGE_PROLOGUE + harness_text + "\n" + script.read_text() + "\n%>\n")
+    helper = companion(script)
+    if helper and hasattr(helper, "prepare"):
+        helper.prepare(h, arch, scratch)
+    clear_policy(h)
+    query = urllib.parse.urlencode({"scratch": win_path(scratch), "arch": arch})
+    try:
+        result = h.run_exe(arch, h.bin_dir(arch) / "asphost.exe", ["run", "--root", win_path(site), "test.asp", "--query", query],
+                           timeout=900)
+    finally:
+        clear_policy(h)
+    out = text(result)
+    if result.returncode != 0:
+        out += "\nnot ok page ran without a script error # " + result.stderr.decode("utf-8", "replace")
+    record_output(h, arch, f"page {script.stem}", out)
+    if helper and hasattr(helper, "verify"):
+        helper.verify(h, arch, scratch, out)
+
+
 def run(h):
     h.register_component()
     for arch in h.arches:
         for script in sorted(HERE.glob("*.vbs")):
             run_script(h, arch, script)
+            run_as_page(h, arch, script)
         race(h, arch)
