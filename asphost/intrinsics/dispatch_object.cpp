@@ -111,6 +111,12 @@ std::wstring variantText(const VARIANT& given) {
     }
 }
 
+std::wstring hresultText(HRESULT code) {
+    wchar_t buffer[16];
+    swprintf(buffer, 16, L"%08lx", static_cast<unsigned long>(code));
+    return buffer;
+}
+
 ComPtr<IEnumVARIANT> makeEnumerator(std::vector<std::wstring> items) {
     return ComPtr<IEnumVARIANT>(new Enumerator(std::move(items), 0));
 }

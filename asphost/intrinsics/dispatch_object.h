@@ -101,6 +101,9 @@ kb::ComPtr<T> make(Args&&... args) {
 // objects their default value.
 std::wstring variantText(const VARIANT& value);
 
+// An error code as IIS prints it: eight lower-case hex digits.
+std::wstring hresultText(HRESULT code);
+
 // An enumerator over a fixed list of values, for For Each.
 kb::ComPtr<IEnumVARIANT> makeEnumerator(std::vector<std::wstring> items);
 

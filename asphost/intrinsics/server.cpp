@@ -27,12 +27,6 @@ bool callIfPresent(IDispatch* object, const wchar_t* name, IDispatch* argument, 
     return true;
 }
 
-std::wstring hex(HRESULT hr) {
-    wchar_t buffer[16];
-    swprintf(buffer, 16, L"%08lx", static_cast<unsigned long>(hr));
-    return buffer;
-}
-
 }  // namespace
 
 Server::Server(std::shared_ptr<PageEnvironment> environment)
@@ -66,15 +60,15 @@ ComPtr<IDispatch> Server::createObject(const std::wstring& progId) {
     CLSID clsid;
     HRESULT hr = progId.starts_with(L"{") ? ::CLSIDFromString(progId.c_str(), &clsid) : ::CLSIDFromProgID(progId.c_str(), &clsid);
     if (FAILED(hr)) {
-        throw ScriptException{hr, L"Server object", L"ASP 0177 : " + hex(hr) + L". Server.CreateObject Failed: invalid class string '" + progId + L"'."};
+        throw ScriptException{hr, L"Server object", L"ASP 0177 : " + hresultText(hr) + L". Server.CreateObject Failed: invalid class string '" + progId + L"'."};
     }
     ComPtr<IDispatch> object;
     hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, object.putVoid());
     if (FAILED(hr)) {
-        throw ScriptException{hr, L"Server object", L"ASP 0177 : " + hex(hr) + L". Server.CreateObject Failed for '" + progId + L"'."};
+        throw ScriptException{hr, L"Server object", L"ASP 0177 : " + hresultText(hr) + L". Server.CreateObject Failed for '" + progId + L"'."};
     }
     if (callIfPresent(object.get(), L"OnStartPage", environment_->context, hr) && FAILED(hr)) {
-        throw ScriptException{hr, L"Server object", L"ASP 0241 : " + hex(hr) + L". The OnStartPage method of '" + progId + L"' failed."};
+        throw ScriptException{hr, L"Server object", L"ASP 0241 : " + hresultText(hr) + L". The OnStartPage method of '" + progId + L"' failed."};
     }
     environment_->created.push_back(object);
     return object;

@@ -109,9 +109,7 @@ std::optional<ScriptError> execute(const PageScript& script, IDispatch* globals,
     if (SUCCEEDED(hr) || hr == kPageEnded || response.ended()) return std::nullopt;
     std::optional<ScriptError> error = site.lastError();
     if (!error) {
-        wchar_t code[16];
-        swprintf(code, 16, L"%08lx", static_cast<unsigned long>(hr));
-        error = ScriptError{positionOf(script, 0), std::wstring(L"The script engine failed the page with error '") + code + L"'."};
+        error = ScriptError{positionOf(script, 0), L"The script engine failed the page with error '" + hresultText(hr) + L"'."};
     }
     return error;
 }
@@ -164,11 +162,9 @@ std::optional<PageFailure> runPage(SiteState& site, const PageRequest& request, 
             std::optional<ScriptError> error = execute(script, globals.get(), *response.get());
             if (error) failure = PageFailure{error->pos, error->message};
         } catch (const kb::HResultError& e) {
-            wchar_t code[16];
-            swprintf(code, 16, L"%08lx", static_cast<unsigned long>(e.code()));
             failure.emplace();
             failure->pos = SourcePos{request.pagePath, 1};
-            failure->message = std::wstring(L"The script engine cannot be started: error '") + code + L"'.";
+            failure->message = L"The script engine cannot be started: error '" + hresultText(e.code()) + L"'.";
         }
         endPageObjects(*environment);
         application->releaseLocks();

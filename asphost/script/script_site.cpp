@@ -1,18 +1,13 @@
 #include "script/script_site.h"
 
 #include "common/text.h"
+#include "intrinsics/dispatch_object.h"
 
 #include <cwchar>
 
 namespace asphost {
 
 namespace {
-
-std::wstring hex(HRESULT hr) {
-    wchar_t buffer[16];
-    swprintf(buffer, 16, L"%08lx", static_cast<unsigned long>(hr));
-    return buffer;
-}
 
 // Wine's engines leave some errors without a text; the system's message
 // for the code is the next best thing.
@@ -106,7 +101,7 @@ STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
     }
     if (description.empty()) description = systemMessage(code);
     if (description.empty()) description = L"Unknown error.";
-    found.message = source + L" '" + hex(code) + L"': " + description;
+    found.message = source + L" '" + hresultText(code) + L"': " + description;
     error_ = std::move(found);
     return S_OK;
 }
