@@ -3,9 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for arch in x64 x86; do
-  if [ ! -f "build/$arch/build.ninja" ]; then
-    cmake -S . -B "build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-$arch.cmake" >/dev/null
-  fi
+  # Configured every time: parts of the tree join the build when their
+  # folder appears, which an existing build.ninja would not notice.
+  cmake -S . -B "build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-$arch.cmake" >/dev/null
   ninja -C "build/$arch" --quiet
 done
