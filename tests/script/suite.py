@@ -111,17 +111,21 @@ def race(h, arch):
     time.sleep(3)
     go.write_text("go")
     results = {}
+    report = []
     for name, out, proc in procs:
         try:
             proc.wait(timeout=600)
         except subprocess.TimeoutExpired:
             proc.kill()
+            proc.wait()
         out.close()
-        for line in (scratch / f"{name}.out").read_text(errors="replace").splitlines():
+        output = (scratch / f"{name}.out").read_text(errors="replace")
+        report.append(f"{name}: exit {proc.returncode}, output {output[-400:]!r}")
+        for line in output.splitlines():
             if line.startswith("result\t"):
                 _, who, result, number, href = (line.split("\t") + [""] * 5)[:5]
                 results[who] = (result, number, href)
-    h.record(f"{arch} race: both racers answered", len(results) == 2, str(results))
+    h.record(f"{arch} race: both racers answered", len(results) == 2, "\n".join(report))
     if len(results) != 2:
         return
     winners = [w for w, r in results.items() if r[0] == "True"]
