@@ -2,6 +2,10 @@
 // the names they will carry in the archive.
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +14,8 @@ namespace lsz {
 struct SourceFile {
     std::wstring path;        // full path on disk
     std::wstring storedName;  // relative to the item's directory, "\" separated
+    FILETIME lastWrite{};     // as the listing gave them
+    DWORD attributes = 0;
 };
 
 struct EnumerationOptions {
@@ -18,12 +24,13 @@ struct EnumerationOptions {
     std::vector<std::wstring> excluded;  // full paths never taken as input
 };
 
-// The files of every item in order: each directory's files sorted by name,
-// then its subdirectories. Wildcard matches skip hidden and system files
-// and directories, as the system's own listings do; a file named outright
-// is taken whatever its attributes. Throws LibError: 152 for an item that
-// cannot be a path, 159 for a named file that does not exist, 163 for a
-// directory that cannot be listed, 167 when nothing matched at all.
-std::vector<SourceFile> enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options);
+// Calls found for the files of every item in order: each directory's files
+// sorted by name, then its subdirectories. Wildcard matches skip hidden and
+// system files and directories, as the system's own listings do; a file
+// named outright is taken whatever its attributes. Throws LibError: 152 for
+// an item that cannot be a path, 159 for a named file that does not exist,
+// 163 for a directory that cannot be listed, 167 when nothing matched at all.
+void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options,
+                      const std::function<void(SourceFile&&)>& found);
 
 }  // namespace lsz
