@@ -22,7 +22,7 @@ void Catalog::enumerate(const std::vector<std::wstring>& items, const Enumeratio
 void Catalog::run(std::vector<std::wstring> items, EnumerationOptions options) {
     std::exception_ptr failure;
     try {
-        enumerateSources(items, options, [this](SourceFile&& f) { add(std::move(f)); });
+        enumerateSources(items, options, *this);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -32,21 +32,28 @@ void Catalog::run(std::vector<std::wstring> items, EnumerationOptions options) {
     added_.notify_all();
 }
 
-void Catalog::add(SourceFile&& file) {
+void Catalog::found(SourceFile&& file) {
+    // Only the enumerating thread touches the names and the pending files.
     std::string name = zipEntryName(file.storedName);
-    // Only this thread adds, so the entry can be built outside the lock;
-    // the deque keeps the entries already handed out where they are.
     if (!names_.insert(name).second) fail(code::DuplicateName);
-    bool precompressed = isPrecompressedName(file.storedName);
+    pending_.push_back({std::move(file.path), std::move(name), isPrecompressedName(file.storedName), file.lastWrite,
+                        file.attributes});
+}
+
+void Catalog::directoryDone() {
+    if (pending_.empty()) return;
     std::lock_guard<std::mutex> lock(mutex_);
     if (cancelled_) fail(code::InternalError);  // unwinds the enumeration; nobody reads this failure
-    PipelineEntry& e = entries_.emplace_back();
-    e.path = std::move(file.path);
-    e.name = std::move(name);
-    e.precompressed = precompressed;
-    e.lastWrite = file.lastWrite;
-    e.attributes = file.attributes;
-    ++published_;
+    for (Found& f : pending_) {
+        PipelineEntry& e = entries_.emplace_back();
+        e.path = std::move(f.path);
+        e.name = std::move(f.name);
+        e.precompressed = f.precompressed;
+        e.lastWrite = f.lastWrite;
+        e.attributes = f.attributes;
+    }
+    published_ += pending_.size();
+    pending_.clear();
     added_.notify_one();
 }
 

@@ -17,7 +17,7 @@
 
 namespace lsz {
 
-class Catalog : public EntryFeed {
+class Catalog : public EntryFeed, private SourceSink {
 public:
     ~Catalog() override;
 
@@ -39,13 +39,24 @@ public:
 
 private:
     void run(std::vector<std::wstring> items, EnumerationOptions options);
-    void add(SourceFile&& file);
+    void found(SourceFile&& file) override;
+    // Hands the entries found so far to the pipeline at once: every wake-up
+    // of a waiting thread is a round trip to the system.
+    void directoryDone() override;
 
     std::thread thread_;
     std::mutex mutex_;
     std::condition_variable added_;
     std::deque<PipelineEntry> entries_;  // a deque: entries never move once added
     std::unordered_set<std::string> names_;
+    struct Found {
+        std::wstring path;
+        std::string name;
+        bool precompressed;
+        FILETIME lastWrite;
+        DWORD attributes;
+    };
+    std::vector<Found> pending_;  // found, not yet handed over
     size_t published_ = 0;
     size_t taken_ = 0;
     bool finished_ = false;

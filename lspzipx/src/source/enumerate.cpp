@@ -54,8 +54,7 @@ bool matchesEverything(const std::wstring& pattern) { return pattern == L"*" || 
 
 class Collector {
 public:
-    Collector(const EnumerationOptions& options, const std::function<void(SourceFile&&)>& found)
-        : options_(options), found_(found) {}
+    Collector(const EnumerationOptions& options, SourceSink& sink) : options_(options), sink_(sink) {}
 
     void add(const std::wstring& directory, const std::wstring& relative, const Found& f) {
         std::wstring path = directory + relative + f.name;
@@ -63,7 +62,7 @@ public:
             if (sameName(path, excluded)) return;
         }
         ++count_;
-        found_({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes});
+        sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes});
     }
 
     // directory ends in a separator; relative is the path below the item's
@@ -75,6 +74,7 @@ public:
         for (const Found& f : all) {
             if (!f.directory() && f.listed()) add(directory, relative, f);
         }
+        sink_.directoryDone();
         if (!options_.recurse) return;
         if (!matchesEverything(pattern)) all = list(directory + relative + L"*");
         for (const Found& f : all) {
@@ -87,10 +87,11 @@ public:
     }
 
     size_t count() const { return count_; }
+    void done() { sink_.directoryDone(); }
 
 private:
     const EnumerationOptions& options_;
-    const std::function<void(SourceFile&&)>& found_;
+    SourceSink& sink_;
     size_t count_ = 0;
 };
 
@@ -122,13 +123,13 @@ void collectItem(const std::wstring& item, Collector& collector) {
     std::vector<Found> found = list(full);
     if (found.empty()) fail(code::FileNotMatched);
     collector.add(parts.directory, L"", found.front());
+    collector.done();
 }
 
 }  // namespace
 
-void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options,
-                      const std::function<void(SourceFile&&)>& found) {
-    Collector collector(options, found);
+void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink) {
+    Collector collector(options, sink);
     for (const auto& item : items) collectItem(item, collector);
     if (collector.count() == 0) fail(code::NothingToDo);
 }

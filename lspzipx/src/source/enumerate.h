@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,13 +23,21 @@ struct EnumerationOptions {
     std::vector<std::wstring> excluded;  // full paths never taken as input
 };
 
-// Calls found for the files of every item in order: each directory's files
-// sorted by name, then its subdirectories. Wildcard matches skip hidden and
+// Receives the files an enumeration finds, and the end of each directory's
+// files, so that a receiver on another thread can take them in batches.
+class SourceSink {
+public:
+    virtual ~SourceSink() = default;
+    virtual void found(SourceFile&& file) = 0;
+    virtual void directoryDone() {}
+};
+
+// Reports the files of every item in order: each directory's files sorted
+// by name, then its subdirectories. Wildcard matches skip hidden and
 // system files and directories, as the system's own listings do; a file
 // named outright is taken whatever its attributes. Throws LibError: 152 for
 // an item that cannot be a path, 159 for a named file that does not exist,
 // 163 for a directory that cannot be listed, 167 when nothing matched at all.
-void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options,
-                      const std::function<void(SourceFile&&)>& found);
+void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink);
 
 }  // namespace lsz
