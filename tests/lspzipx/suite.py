@@ -218,19 +218,19 @@ def memory_bound(h, base):
     out.mkdir()
     for arch in h.arches:
         archive = out / f"{arch}.zip"
-        peak, r = peak_memory(h, arch, ["-q", "-6", win_path(archive), win_path(path)])
-        h.record(f"{arch} 96 MiB file: exit 0", r.returncode == 0, outcome(r))
-        h.record(f"{arch} 96 MiB file: peak memory {peak} KiB under {MEMORY_LIMIT_KB}",
-                 0 < peak < MEMORY_LIMIT_KB, outcome(r))
+        zip_within_memory(h, f"{arch} 96 MiB file", arch, 6, archive, path)
         rc, log = run_tool(["unzip", "-t", str(archive)])
         h.record(f"{arch} 96 MiB file: unzip -t", rc == 0, log[-1000:])
 
 
-def peak_memory(h, arch, args, timeout=1800):
-    """Runs lspzip under /usr/bin/time -v; returns (peak KiB, result)."""
-    r = h.run(["/usr/bin/time", "-v", h.loader(arch), str(h.bin_dir(arch) / "lspzip.exe"), *args], timeout=timeout)
+def zip_within_memory(h, label, arch, rate, archive, source):
+    """Zips source under /usr/bin/time -v and checks the exit code and the peak memory."""
+    args = ["-q", f"-{rate}", win_path(archive), win_path(source)]
+    r = h.run(["/usr/bin/time", "-v", h.loader(arch), str(h.bin_dir(arch) / "lspzip.exe"), *args], timeout=1800)
     m = re.search(r"Maximum resident set size \(kbytes\): (\d+)", r.stderr.decode("utf-8", "replace"))
-    return (int(m.group(1)) if m else -1), r
+    peak = int(m.group(1)) if m else -1
+    h.record(f"{label}: exit 0", r.returncode == 0, outcome(r))
+    h.record(f"{label}: peak memory {peak} KiB under {MEMORY_LIMIT_KB}", 0 < peak < MEMORY_LIMIT_KB, outcome(r))
 
 
 def delete_originals(h, base):
@@ -271,10 +271,7 @@ def zip64_large_file(h, base):
     try:
         for arch in h.arches:
             archive = out / f"{arch}.zip"
-            peak, r = peak_memory(h, arch, ["-q", "-1", win_path(archive), win_path(path)])
-            h.record(f"{arch} 4 GiB entry: exit 0", r.returncode == 0, outcome(r))
-            h.record(f"{arch} 4 GiB entry: peak memory {peak} KiB under {MEMORY_LIMIT_KB}",
-                     0 < peak < MEMORY_LIMIT_KB, outcome(r))
+            zip_within_memory(h, f"{arch} 4 GiB entry", arch, 1, archive, path)
             if not archive.exists():
                 continue
             for tool in (["unzip", "-tq", str(archive)], ["7z", "t", str(archive)]):
