@@ -106,6 +106,12 @@ class Harness:
             print("creating the Wine prefix", flush=True)
             subprocess.run([WINE64, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=600)
+        else:
+            # The first program of a new server starts Wine's services, which
+            # inherit its output pipes and would keep a test waiting for
+            # their end; they are started here with nowhere to write.
+            subprocess.run([WINE64, "wineboot"], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
 
     def stop_wine(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
