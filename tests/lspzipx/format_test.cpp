@@ -98,20 +98,6 @@ TEST(Records, CentralHeaderMovesOnlyTheValuesThatDoNotFit) {
     }
 }
 
-TEST(Records, AesEntriesNameTheirRealMethod) {
-    EntryRecord e = record(10, 38, 0, false);
-    e.method = method::Aes;
-    e.aesMethod = method::Deflated;
-    auto h = localHeader(e);
-    long aes = findExtra(h, 30 + e.name.size(), le(h, 28, 2), 0x9901);
-    ASSERT_GE(aes, 0);
-    EXPECT_EQ(le(h, aes + 4, 2), 2u);       // AE-2
-    EXPECT_EQ(h[aes + 6], 'A');
-    EXPECT_EQ(h[aes + 7], 'E');
-    EXPECT_EQ(h[aes + 8], 3);               // 256-bit
-    EXPECT_EQ(le(h, aes + 9, 2), 8u);
-}
-
 TEST(Records, EndRecordsGoZip64AtTheLimits) {
     struct Case {
         uint64_t entries, offset, size;

@@ -43,8 +43,7 @@ TEST(Options, ThreadsComeFromTheEnvironmentOrTheProcessors) {
         unsigned processors;
         unsigned expected;
     } cases[] = {
-        {nullptr, 2, 2}, {nullptr, 0, 1},  {nullptr, 32, 8},  {L"", 4, 4},      {L"1", 4, 1},
-        {L"64", 2, 64},  {L"65", 2, 2},    {L"0", 2, 2},      {L"-3", 2, 2},    {L"3x", 2, 2},
+        {nullptr, 2, 2}, {nullptr, 0, 1}, {nullptr, 32, 8}, {L"1", 4, 1}, {L"65", 2, 2}, {L"3x", 2, 2},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(workerThreads(c.environment, c.processors), c.expected)

@@ -45,6 +45,16 @@ public:
     std::vector<Received> entries;
 };
 
+class ListFeed : public EntryFeed {
+public:
+    explicit ListFeed(std::vector<PipelineEntry>& entries) : entries_(entries) {}
+    PipelineEntry* next() override { return at_ < entries_.size() ? &entries_[at_++] : nullptr; }
+
+private:
+    std::vector<PipelineEntry>& entries_;
+    size_t at_ = 0;
+};
+
 Bytes inflated(const Bytes& stream) {
     z_stream z{};
     inflateInit2(&z, -MAX_WBITS);
@@ -102,7 +112,8 @@ protected:
         settings.level = level;
         settings.threads = threads;
         settings.crcBeforeData = crcBeforeData;
-        runPipeline(entries, settings, recorder);
+        ListFeed feed(entries);
+        runPipeline(feed, settings, recorder);
         return recorder.entries;
     }
 
@@ -174,7 +185,8 @@ TEST_F(PipelineTest, StopsAtAnUnreadableFileAfterTheEntriesBeforeIt) {
         PipelineSettings settings;
         settings.threads = threads;
         try {
-            runPipeline(entries, settings, recorder);
+            ListFeed feed(entries);
+            runPipeline(feed, settings, recorder);
             ADD_FAILURE() << "a missing file went unnoticed";
         } catch (const LibError& e) {
             EXPECT_EQ(e.code(), code::ReadError);

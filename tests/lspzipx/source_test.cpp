@@ -37,25 +37,6 @@ TEST(SourceSpec, ParsesItems) {
     }
 }
 
-TEST(SourceSpec, SplitsAtTheLastSeparator) {
-    struct Case {
-        const wchar_t* path;
-        const wchar_t* directory;
-        const wchar_t* name;
-    } cases[] = {
-        {L"C:\\a\\b\\*.txt", L"C:\\a\\b\\", L"*.txt"},
-        {L"C:\\x.txt", L"C:\\", L"x.txt"},
-        {L"C:/a/y.txt", L"C:/a/", L"y.txt"},
-        {L"x.txt", L"", L"x.txt"},
-        {L"C:\\a\\", L"C:\\a\\", L""},
-    };
-    for (const auto& c : cases) {
-        ItemParts parts = splitItem(c.path);
-        EXPECT_EQ(parts.directory, c.directory) << testing::PrintToString(std::wstring(c.path));
-        EXPECT_EQ(parts.name, c.name) << testing::PrintToString(std::wstring(c.path));
-    }
-}
-
 TEST(StoredNames, AreUtf8WithForwardSlashes) {
     EXPECT_EQ(zipEntryName(L"a\\b\\c.txt"), "a/b/c.txt");
     EXPECT_EQ(zipEntryName(L"caf\u00e9.txt"), "caf\xc3\xa9.txt");

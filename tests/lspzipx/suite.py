@@ -6,8 +6,10 @@ import os
 import random
 import re
 import shutil
+import stat
 import struct
 import subprocess
+import time
 import zipfile
 from pathlib import Path
 
@@ -109,10 +111,38 @@ def check_archive(h, label, archive, expected, password=None, cipher=None):
         h.record(f"{label}: zipfile reads it", False, repr(e))
 
 
+def check_metadata(h, label, archive, tree):
+    """Each entry's DOS time, extended timestamp and read-only attribute
+    match its file."""
+    wrong = []
+    with zipfile.ZipFile(archive) as z:
+        for info in z.infolist():
+            st = (tree / info.filename).stat()
+            local = time.localtime(st.st_mtime)
+            dos = local[:5] + (local[5] // 2 * 2,)
+            stamp = extended_mtime(info.extra)
+            readonly = not (st.st_mode & stat.S_IWUSR)
+            if info.date_time != dos or stamp != int(st.st_mtime) or bool(info.external_attr & 1) != readonly:
+                wrong.append((info.filename, info.date_time, dos, stamp, int(st.st_mtime), hex(info.external_attr)))
+    h.record(f"{label}: times and attributes", not wrong, str(wrong[:5]))
+
+
+def extended_mtime(extra):
+    at = 0
+    while at + 4 <= len(extra):
+        tag, length = struct.unpack_from("<HH", extra, at)
+        if tag == 0x5455 and extra[at + 4] & 1:
+            return struct.unpack_from("<i", extra, at + 5)[0]
+        at += 4 + length
+    return None
+
+
 def round_trips(h, base):
     tree = base / "tree"
     files = sample_tree()
     write_tree(tree, files)
+    (tree / "plain.txt").chmod(0o444)
+    os.utime(tree / "one.bin", (0, 1_000_000_000))  # 2001, a date far from today's
     out = base / "out"
     out.mkdir()
     for arch in h.arches:
@@ -121,6 +151,7 @@ def round_trips(h, base):
             r = lspzip(h, arch, "-q", "-r", f"-{rate}", win_path(archive), win_path(tree))
             h.record(f"{arch} rate {rate}: exit 0", r.returncode == 0, outcome(r))
             check_archive(h, f"{arch} rate {rate}", archive, files)
+        check_metadata(h, f"{arch} rate 9", archive, tree)
 
         # Several items, one with blanks (quoted by lspzip), no recursion:
         # bare names only.
@@ -139,6 +170,7 @@ def round_trips(h, base):
             h.record(f"{arch} archive in its own tree, run {attempt}", r.returncode == 0, outcome(r))
         check_archive(h, f"{arch} archive in its own tree", inside, files)
         inside.unlink()
+    (tree / "plain.txt").chmod(0o644)
     h.record("no temporary files left", not leftovers(out), str(leftovers(out)))
 
 
@@ -218,19 +250,19 @@ def memory_bound(h, base):
     out.mkdir()
     for arch in h.arches:
         archive = out / f"{arch}.zip"
-        peak, r = peak_memory(h, arch, ["-q", "-6", win_path(archive), win_path(path)])
-        h.record(f"{arch} 96 MiB file: exit 0", r.returncode == 0, outcome(r))
-        h.record(f"{arch} 96 MiB file: peak memory {peak} KiB under {MEMORY_LIMIT_KB}",
-                 0 < peak < MEMORY_LIMIT_KB, outcome(r))
+        zip_within_memory(h, f"{arch} 96 MiB file", arch, 6, archive, path)
         rc, log = run_tool(["unzip", "-t", str(archive)])
         h.record(f"{arch} 96 MiB file: unzip -t", rc == 0, log[-1000:])
 
 
-def peak_memory(h, arch, args, timeout=1800):
-    """Runs lspzip under /usr/bin/time -v; returns (peak KiB, result)."""
-    r = h.run(["/usr/bin/time", "-v", h.loader(arch), str(h.bin_dir(arch) / "lspzip.exe"), *args], timeout=timeout)
+def zip_within_memory(h, label, arch, rate, archive, source):
+    """Zips source under /usr/bin/time -v and checks the exit code and the peak memory."""
+    args = ["-q", f"-{rate}", win_path(archive), win_path(source)]
+    r = h.run(["/usr/bin/time", "-v", h.loader(arch), str(h.bin_dir(arch) / "lspzip.exe"), *args], timeout=1800)
     m = re.search(r"Maximum resident set size \(kbytes\): (\d+)", r.stderr.decode("utf-8", "replace"))
-    return (int(m.group(1)) if m else -1), r
+    peak = int(m.group(1)) if m else -1
+    h.record(f"{label}: exit 0", r.returncode == 0, outcome(r))
+    h.record(f"{label}: peak memory {peak} KiB under {MEMORY_LIMIT_KB}", 0 < peak < MEMORY_LIMIT_KB, outcome(r))
 
 
 def delete_originals(h, base):
@@ -271,10 +303,7 @@ def zip64_large_file(h, base):
     try:
         for arch in h.arches:
             archive = out / f"{arch}.zip"
-            peak, r = peak_memory(h, arch, ["-q", "-1", win_path(archive), win_path(path)])
-            h.record(f"{arch} 4 GiB entry: exit 0", r.returncode == 0, outcome(r))
-            h.record(f"{arch} 4 GiB entry: peak memory {peak} KiB under {MEMORY_LIMIT_KB}",
-                     0 < peak < MEMORY_LIMIT_KB, outcome(r))
+            zip_within_memory(h, f"{arch} 4 GiB entry", arch, 1, archive, path)
             if not archive.exists():
                 continue
             for tool in (["unzip", "-tq", str(archive)], ["7z", "t", str(archive)]):

@@ -6,7 +6,7 @@
 
 namespace lsz {
 
-size_t deleteOriginals(const std::vector<PipelineEntry>& entries) {
+size_t deleteOriginals(const std::deque<PipelineEntry>& entries) {
     size_t left = 0;
     for (const auto& entry : entries) {
         std::wstring path = extendedPath(entry.path);

@@ -3,13 +3,13 @@
 
 #include "deflate/pipeline.h"
 
-#include <vector>
+#include <deque>
 
 namespace lsz {
 
 // Deletes every entry's file unless it changed after it was read, which
 // would make the archive hold something other than what is lost. A file
 // that cannot be deleted stays. Returns the number of files left.
-size_t deleteOriginals(const std::vector<PipelineEntry>& entries);
+size_t deleteOriginals(const std::deque<PipelineEntry>& entries);
 
 }  // namespace lsz

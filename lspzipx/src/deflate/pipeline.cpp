@@ -85,8 +85,7 @@ uint32_t crcOfFile(SourceReader& file, uint8_t* scratch) {
 // Cuts the files into slots: acquire() gives an empty slot (or null to
 // stop), submit() passes a filled one on.
 template <typename Acquire, typename Submit>
-void readEntries(std::vector<PipelineEntry>& entries, const PipelineSettings& settings, Acquire acquire,
-                 Submit submit) {
+void readEntries(EntryFeed& feed, const PipelineSettings& settings, Acquire acquire, Submit submit) {
     std::unique_ptr<uint8_t[]> scratch;
     std::unique_ptr<uint8_t[]> tail;
     Slot* packing = nullptr;  // the slot taking small files, if any
@@ -95,11 +94,10 @@ void readEntries(std::vector<PipelineEntry>& entries, const PipelineSettings& se
         if (s) s->clear();
         return s;
     };
-    for (auto& entry : entries) {
+    while (PipelineEntry* next = feed.next()) {
+        PipelineEntry& entry = *next;
         SourceReader file(entry.path);
         entry.size = file.size();
-        entry.lastWrite = file.lastWrite();
-        entry.attributes = file.attributes();
         if (settings.level == 0 || entry.precompressed) entry.verdict = Verdict::Store;
 
         if (entry.size <= kChunkSize) {
@@ -157,10 +155,10 @@ std::unique_ptr<ChunkDeflater> deflaterFor(const PipelineSettings& settings) {
     return settings.level > 0 ? std::make_unique<ChunkDeflater>(settings.level) : nullptr;
 }
 
-void runInline(std::vector<PipelineEntry>& entries, const PipelineSettings& settings, ChunkConsumer& consumer) {
+void runInline(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer) {
     Slot slot;
     auto deflater = deflaterFor(settings);
-    readEntries(entries, settings, [&] { return &slot; },
+    readEntries(feed, settings, [&] { return &slot; },
                 [&](Slot* s) {
                     compress(*s, deflater.get());
                     for (Chunk& c : s->pieces) consumer.consume(c);
@@ -169,8 +167,8 @@ void runInline(std::vector<PipelineEntry>& entries, const PipelineSettings& sett
 
 class ParallelRun {
 public:
-    ParallelRun(std::vector<PipelineEntry>& entries, const PipelineSettings& settings, ChunkConsumer& consumer)
-        : entries_(entries), settings_(settings), consumer_(consumer), slots_(poolSize(settings.threads)) {
+    ParallelRun(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer)
+        : feed_(feed), settings_(settings), consumer_(consumer), slots_(poolSize(settings.threads)) {
         for (auto& s : slots_) free_.push_back(&s);
     }
 
@@ -208,7 +206,7 @@ private:
     void read() {
         try {
             readEntries(
-                entries_, settings_,
+                feed_, settings_,
                 [this]() -> Slot* {
                     std::unique_lock<std::mutex> lock(mutex_);
                     slotFreed_.wait(lock, [this] { return cancelled_ || !free_.empty(); });
@@ -289,7 +287,7 @@ private:
         }
     }
 
-    std::vector<PipelineEntry>& entries_;
+    EntryFeed& feed_;
     const PipelineSettings& settings_;
     ChunkConsumer& consumer_;
     std::vector<Slot> slots_;
@@ -309,12 +307,12 @@ private:
 
 size_t poolSize(unsigned threads) { return 2 * static_cast<size_t>(threads) + 2; }
 
-void runPipeline(std::vector<PipelineEntry>& entries, const PipelineSettings& settings, ChunkConsumer& consumer) {
+void runPipeline(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer) {
     if (settings.threads <= 1) {
-        runInline(entries, settings, consumer);
+        runInline(feed, settings, consumer);
         return;
     }
-    ParallelRun(entries, settings, consumer).run();
+    ParallelRun(feed, settings, consumer).run();
 }
 
 }  // namespace lsz

@@ -28,11 +28,11 @@ struct PipelineEntry {
     std::wstring path;
     std::string name;            // as stored in the archive
     bool precompressed = false;  // stored without trying, by its type
+    FILETIME lastWrite{};
+    DWORD attributes = 0;
 
     // Set by the reader when it opens the file, before the first chunk.
     uint64_t size = 0;
-    FILETIME lastWrite{};
-    DWORD attributes = 0;
     std::optional<uint32_t> crcBeforeData;  // from a pass before the chunks
 
     // Set when the first chunk has been judged, or when the file is opened
@@ -67,9 +67,18 @@ struct PipelineSettings {
     bool crcBeforeData = false;
 };
 
+// Where the entries come from, in archive order. next() may wait for the
+// next entry; it returns null after the last one, and throws when finding
+// the entries failed.
+class EntryFeed {
+public:
+    virtual ~EntryFeed() = default;
+    virtual PipelineEntry* next() = 0;
+};
+
 // Runs the files through to the consumer in order; throws the first failure
 // in archive order (LibError, or std::bad_alloc).
-void runPipeline(std::vector<PipelineEntry>& entries, const PipelineSettings& settings, ChunkConsumer& consumer);
+void runPipeline(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer);
 
 // The number of chunk buffers a run with this many threads holds.
 size_t poolSize(unsigned threads);

@@ -11,18 +11,10 @@ SourceReader::SourceReader(const std::wstring& path)
     : file_(::CreateFileW(extendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
     if (!file_) failWithLastError(code::ReadError);
-    // Not GetFileInformationByHandle: it also asks for the volume's serial
-    // number, which costs Wine a round trip to its mount manager per file.
-    FILE_BASIC_INFO basic;
-    FILE_STANDARD_INFO standard;
-    if (!::GetFileInformationByHandleEx(file_.get(), FileBasicInfo, &basic, sizeof basic) ||
-        !::GetFileInformationByHandleEx(file_.get(), FileStandardInfo, &standard, sizeof standard)) {
-        failWithLastError(code::ReadError);
-    }
-    size_ = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
-    lastWrite_.dwLowDateTime = basic.LastWriteTime.LowPart;
-    lastWrite_.dwHighDateTime = static_cast<DWORD>(basic.LastWriteTime.HighPart);
-    attributes_ = basic.FileAttributes;
+    // The size of what is open, not of what was listed: it is what gets read.
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file_.get(), &size)) failWithLastError(code::ReadError);
+    size_ = static_cast<uint64_t>(size.QuadPart);
 }
 
 void SourceReader::read(uint8_t* buffer, size_t n) {

@@ -1,5 +1,6 @@
 // One source file opened for reading. Writers are shut out while it is
-// open, so the bytes zipped are one consistent state of the file.
+// open, so the bytes zipped are one consistent state of the file. Its time
+// and attributes come from the directory listing, which has them already.
 #pragma once
 
 #include "common/handles.h"
@@ -17,8 +18,6 @@ public:
     explicit SourceReader(const std::wstring& path);
 
     uint64_t size() const { return size_; }
-    FILETIME lastWrite() const { return lastWrite_; }
-    DWORD attributes() const { return attributes_; }
 
     // Reads exactly n bytes; throws LibError(178) on a read error or when
     // the file ends early.
@@ -28,8 +27,6 @@ public:
 private:
     kb::UniqueFile file_;
     uint64_t size_ = 0;
-    FILETIME lastWrite_{};
-    DWORD attributes_ = 0;
 };
 
 // What identifies the state of a file that was zipped: if either differs

@@ -16,6 +16,7 @@ namespace {
 struct Found {
     std::wstring name;
     DWORD attributes = 0;
+    FILETIME lastWrite{};
     bool directory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool listed() const { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0; }
 };
@@ -40,7 +41,7 @@ std::vector<Found> list(const std::wstring& pattern) {
     do {
         std::wstring_view name = data.cFileName;
         if (name == L"." || name == L"..") continue;
-        found.push_back({data.cFileName, data.dwFileAttributes});
+        found.push_back({data.cFileName, data.dwFileAttributes, data.ftLastWriteTime});
     } while (::FindNextFileW(find.get(), &data));
     if (::GetLastError() != ERROR_NO_MORE_FILES) failWithLastError(code::ListError);
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -49,26 +50,34 @@ std::vector<Found> list(const std::wstring& pattern) {
     return found;
 }
 
+bool matchesEverything(const std::wstring& pattern) { return pattern == L"*" || pattern == L"*.*"; }
+
 class Collector {
 public:
-    Collector(const EnumerationOptions& options, std::vector<SourceFile>& out) : options_(options), out_(out) {}
+    Collector(const EnumerationOptions& options, SourceSink& sink) : options_(options), sink_(sink) {}
 
-    void add(const std::wstring& directory, const std::wstring& relative, const std::wstring& name) {
-        std::wstring path = directory + relative + name;
+    void add(const std::wstring& directory, const std::wstring& relative, const Found& f) {
+        std::wstring path = directory + relative + f.name;
         for (const auto& excluded : options_.excluded) {
             if (sameName(path, excluded)) return;
         }
-        out_.push_back({std::move(path), options_.keepPaths ? relative + name : name});
+        ++count_;
+        sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes});
     }
 
     // directory ends in a separator; relative is the path below the item's
     // directory, "" or ending in a backslash.
     void walk(const std::wstring& directory, const std::wstring& relative, const std::wstring& pattern) {
-        for (const Found& f : list(directory + relative + pattern)) {
-            if (!f.directory() && f.listed()) add(directory, relative, f.name);
+        // Listing a directory is dear under Wine; one listing serves both
+        // the files and the subdirectories when the pattern takes all.
+        std::vector<Found> all = list(directory + relative + (matchesEverything(pattern) ? L"*" : pattern));
+        for (const Found& f : all) {
+            if (!f.directory() && f.listed()) add(directory, relative, f);
         }
+        sink_.directoryDone();
         if (!options_.recurse) return;
-        for (const Found& f : list(directory + relative + L"*")) {
+        if (!matchesEverything(pattern)) all = list(directory + relative + L"*");
+        for (const Found& f : all) {
             // A linked directory may lead back up the tree; its target is
             // zipped where it really lives, if at all.
             if (f.directory() && f.listed() && !(f.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -77,9 +86,13 @@ public:
         }
     }
 
+    size_t count() const { return count_; }
+    void done() { sink_.directoryDone(); }
+
 private:
     const EnumerationOptions& options_;
-    std::vector<SourceFile>& out_;
+    SourceSink& sink_;
+    size_t count_ = 0;
 };
 
 std::wstring withSeparator(std::wstring path) {
@@ -109,17 +122,16 @@ void collectItem(const std::wstring& item, Collector& collector) {
     // The listing gives the name as it is on disk, whatever case the item used.
     std::vector<Found> found = list(full);
     if (found.empty()) fail(code::FileNotMatched);
-    collector.add(parts.directory, L"", found.front().name);
+    collector.add(parts.directory, L"", found.front());
+    collector.done();
 }
 
 }  // namespace
 
-std::vector<SourceFile> enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options) {
-    std::vector<SourceFile> files;
-    Collector collector(options, files);
+void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink) {
+    Collector collector(options, sink);
     for (const auto& item : items) collectItem(item, collector);
-    if (files.empty()) fail(code::NothingToDo);
-    return files;
+    if (collector.count() == 0) fail(code::NothingToDo);
 }
 
 }  // namespace lsz

@@ -2,6 +2,9 @@
 // the names they will carry in the archive.
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,8 @@ namespace lsz {
 struct SourceFile {
     std::wstring path;        // full path on disk
     std::wstring storedName;  // relative to the item's directory, "\" separated
+    FILETIME lastWrite{};     // as the listing gave them
+    DWORD attributes = 0;
 };
 
 struct EnumerationOptions {
@@ -18,12 +23,21 @@ struct EnumerationOptions {
     std::vector<std::wstring> excluded;  // full paths never taken as input
 };
 
-// The files of every item in order: each directory's files sorted by name,
-// then its subdirectories. Wildcard matches skip hidden and system files
-// and directories, as the system's own listings do; a file named outright
-// is taken whatever its attributes. Throws LibError: 152 for an item that
-// cannot be a path, 159 for a named file that does not exist, 163 for a
-// directory that cannot be listed, 167 when nothing matched at all.
-std::vector<SourceFile> enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options);
+// Receives the files an enumeration finds, and the end of each directory's
+// files, so that a receiver on another thread can take them in batches.
+class SourceSink {
+public:
+    virtual ~SourceSink() = default;
+    virtual void found(SourceFile&& file) = 0;
+    virtual void directoryDone() {}
+};
+
+// Reports the files of every item in order: each directory's files sorted
+// by name, then its subdirectories. Wildcard matches skip hidden and
+// system files and directories, as the system's own listings do; a file
+// named outright is taken whatever its attributes. Throws LibError: 152 for
+// an item that cannot be a path, 159 for a named file that does not exist,
+// 163 for a directory that cannot be listed, 167 when nothing matched at all.
+void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink);
 
 }  // namespace lsz
