@@ -1,4 +1,4 @@
-#include "source/source_spec.h"
+#include "source/source_list.h"
 #include "source/stored_names.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "archive/library_codes.h"
 #include "common/registry.h"
 #include "common/text.h"
-#include "source/source_spec.h"
+#include "source/source_list.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include "archive/library_codes.h"
 #include "io/paths.h"
-#include "source/source_spec.h"
+#include "source/source_list.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #include "archive/library_codes.h"
 #include "crypto/cng.h"
 #include "io/paths.h"
-#include "source/source_spec.h"
+#include "source/source_list.h"
 
 #include <windows.h>
 
