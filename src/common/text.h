@@ -19,9 +19,6 @@ std::wstring fromAnsi(std::string_view s);
 std::string toUtf8(std::wstring_view s);
 
 inline bool contains(std::wstring_view s, wchar_t c) { return s.find(c) != std::wstring_view::npos; }
-inline bool containsAny(std::wstring_view s, std::wstring_view chars) {
-    return s.find_first_of(chars) != std::wstring_view::npos;
-}
 inline bool endsWith(std::wstring_view s, wchar_t c) { return !s.empty() && s.back() == c; }
 
 // Appends a backslash unless the path already ends in one.

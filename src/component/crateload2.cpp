@@ -36,12 +36,10 @@ HRESULT copyOut(T value, T* result) {
 Crateload2::Crateload2() {
     module::objectCreated();
     // Every other member starts at its initial value (see ComponentState).
-    state_.tempDirectory = getTempFilePathValue();
+    state_.tempDirectory = kb::getTempFilePath();
 }
 
 Crateload2::~Crateload2() { module::objectDestroyed(); }
-
-std::wstring Crateload2::getTempFilePathValue() { return kb::getTempFilePath(); }
 
 // IUnknown
 
@@ -104,7 +102,7 @@ STDMETHODIMP Crateload2::onStartPage(ScriptingContext** SContext) {
     return S_OK;
 }
 
-STDMETHODIMP Crateload2::getTempFilePath(BSTR* result) { return copyOut(getTempFilePathValue(), result); }
+STDMETHODIMP Crateload2::getTempFilePath(BSTR* result) { return copyOut(kb::getTempFilePath(), result); }
 
 STDMETHODIMP Crateload2::put_hideResponse(VARIANT_BOOL vData) {
     state_.hideResponse = vData;

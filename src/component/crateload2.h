@@ -65,7 +65,6 @@ private:
     HRESULT setGuardedPath(policy::Switch s, BSTR value, std::wstring& member);
     HRESULT setGuardedOption(policy::Switch s, VARIANT_BOOL value, VARIANT_BOOL& member);
     static HRESULT setString(BSTR value, std::wstring& member);
-    static std::wstring getTempFilePathValue();
     AspPage page() { return AspPage(context_.get(), state_.hideResponse != VARIANT_FALSE); }
 
     std::atomic<ULONG> refs_{1};

@@ -28,10 +28,17 @@ const wchar_t* refusalParagraph(Switch s) {
     return L"";
 }
 
-bool isOnSetting(const std::wstring& setting) { return setting == L"1"; }
+namespace {
+
+constexpr wchar_t kOnSetting[] = L"1";
+
+}  // namespace
+
+bool isOnSetting(const std::wstring& setting) { return setting == kOnSetting; }
 
 bool isSwitchOn(Switch s) {
-    return machineSettingEquals(std::wstring(kBasePath) + switchName(s), L"1");
+    // Either view holding exactly the on setting turns the switch on.
+    return machineSettingEquals(std::wstring(kBasePath) + switchName(s), kOnSetting);
 }
 
 bool isPhysicalPath(std::wstring_view value) { return value.find_first_of(L"\\:") != std::wstring_view::npos; }
