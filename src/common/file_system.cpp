@@ -11,13 +11,11 @@ namespace {
 
 bool isListed(const WIN32_FIND_DATAW& data, Listing kind) {
     DWORD a = data.dwFileAttributes;
+    std::wstring_view name = data.cFileName;
+    if (name == L"." || name == L"..") return false;
+    if (kind == Listing::Everything) return true;
     if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
-    if (a & FILE_ATTRIBUTE_DIRECTORY) {
-        if (kind != Listing::FilesAndDirectories) return false;
-        std::wstring_view name = data.cFileName;
-        return name != L"." && name != L"..";
-    }
-    return true;
+    return !(a & FILE_ATTRIBUTE_DIRECTORY) || kind == Listing::FilesAndDirectories;
 }
 
 bool meansNothingMatched(DWORD err) {
@@ -35,7 +33,8 @@ void forEachEntry(const std::wstring& pattern, Listing kind, const std::function
     }
     do {
         if (isListed(data, kind)) {
-            Entry entry{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+            Entry entry{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                        data.dwFileAttributes};
             if (!visit(entry)) return;
         }
     } while (::FindNextFileW(find.get(), &data));
@@ -82,6 +81,51 @@ std::wstring currentDirectory() {
     n = ::GetCurrentDirectoryW(n, dir.data());
     dir.resize(n);
     return dir;
+}
+
+namespace {
+
+std::wstring finalPath(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(n + 1);
+    }
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+}  // namespace
+
+std::wstring resolvedPath(const std::wstring& path) {
+    UniqueFile handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle ? finalPath(handle.get()) : std::wstring();
+}
+
+bool deleteFileInside(const std::wstring& folder, const std::wstring& folderResolved, const std::wstring& name) {
+    // On Windows the link itself is opened and recognised by its attribute.
+    // Under Wine a link opens as its target, which is recognised by where it
+    // resolves to.
+    UniqueFile file(::CreateFileW((folder + L"\\" + name).c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(file.get(), &info)) return false;
+    if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (folderResolved.empty() || !sameName(finalPath(file.get()), folderResolved + L"\\" + name)) return false;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+bool sameName(std::wstring_view a, std::wstring_view b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 }  // namespace kb

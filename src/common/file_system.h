@@ -2,6 +2,8 @@
 // matching (case-insensitive; "*.*" matches every name) and its own order.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 
@@ -10,11 +12,13 @@ namespace kb {
 enum class Listing {
     Files,                // ordinary files: no directories, nothing hidden or system
     FilesAndDirectories,  // the same plus directories that are neither hidden nor system
+    Everything,           // every entry but "." and "..", hidden and system ones too
 };
 
 struct Entry {
     std::wstring name;  // bare name, no directory
     bool directory = false;
+    DWORD attributes = 0;  // as the listing gave them
 };
 
 // Calls visit for every entry that matches pattern (a directory path followed
@@ -35,5 +39,18 @@ int deleteFiles(const std::wstring& pattern);
 std::wstring directoryOf(const std::wstring& pattern);
 
 std::wstring currentDirectory();
+
+// The path the system resolves path to, links followed, in its long form
+// (the "\\?\" form); "" when it cannot be opened.
+std::wstring resolvedPath(const std::wstring& path);
+
+// Deletes the file name directly inside folder, unless it is a link or a
+// reparse point, or resolves anywhere but folderResolved + "\" + name: a
+// link is never deleted through. The file is deleted through the handle
+// that was checked. False when anything keeps it.
+bool deleteFileInside(const std::wstring& folder, const std::wstring& folderResolved, const std::wstring& name);
+
+// Ordinal, case-insensitive comparison, as the file system compares names.
+bool sameName(std::wstring_view a, std::wstring_view b);
 
 }  // namespace kb

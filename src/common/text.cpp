@@ -14,27 +14,57 @@ BSTR toBstr(std::wstring_view s) {
 
 namespace {
 
-std::string narrow(UINT codePage, std::wstring_view s) {
-    if (s.empty()) return {};
-    int n = ::WideCharToMultiByte(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) throwLastError();
+// flags must make the conversion fail, or report a default character, for
+// anything the code page cannot hold.
+std::optional<std::string> narrowExact(UINT codePage, DWORD flags, bool askDefault, std::wstring_view s) {
+    if (s.empty()) return std::string();
+    BOOL usedDefault = FALSE;
+    BOOL* lossy = askDefault ? &usedDefault : nullptr;
+    int n = ::WideCharToMultiByte(codePage, flags, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, lossy);
+    if (n <= 0 || usedDefault) return std::nullopt;
     std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(codePage, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+    ::WideCharToMultiByte(codePage, flags, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
 
 }  // namespace
 
-std::string toAnsi(std::wstring_view s) { return narrow(CP_ACP, s); }
-std::string toUtf8(std::wstring_view s) { return narrow(CP_UTF8, s); }
+std::optional<std::string> toAnsiExact(std::wstring_view s) {
+    // A machine whose ANSI code page is UTF-8 takes these flags for it.
+    UINT acp = ::GetACP();
+    if (acp == CP_UTF8) return narrowExact(CP_UTF8, WC_ERR_INVALID_CHARS, false, s);
+    return narrowExact(CP_ACP, WC_NO_BEST_FIT_CHARS, true, s);
+}
+
+std::optional<std::string> toUtf8Exact(std::wstring_view s) {
+    return narrowExact(CP_UTF8, WC_ERR_INVALID_CHARS, false, s);
+}
+
+std::string toUtf8(std::wstring_view s) {
+    std::optional<std::string> out = narrowExact(CP_UTF8, 0, false, s);
+    if (!out) throwLastError();
+    return *out;
+}
+
+namespace {
+
+std::optional<std::wstring> widen(DWORD flags, std::string_view s) {
+    if (s.empty()) return std::wstring();
+    int n = ::MultiByteToWideChar(CP_ACP, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    if (n <= 0) return std::nullopt;
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, flags, s.data(), static_cast<int>(s.size()), out.data(), n);
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::wstring> fromAnsiExact(std::string_view s) { return widen(MB_ERR_INVALID_CHARS, s); }
 
 std::wstring fromAnsi(std::string_view s) {
-    if (s.empty()) return {};
-    int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    if (n <= 0) throwLastError();
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
+    std::optional<std::wstring> out = widen(0, s);
+    if (!out) throwLastError();
+    return *out;
 }
 
 std::wstring withTrailingBackslash(std::wstring path) {

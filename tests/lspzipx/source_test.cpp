@@ -1,4 +1,4 @@
-#include "source/source_list.h"
+#include "common/source_spec.h"
 #include "source/stored_names.h"
 
 #include <gtest/gtest.h>
@@ -33,8 +33,17 @@ TEST(SourceSpec, ParsesItems) {
         {L"C:\\a\\x.txt|\"C:\\b", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(parseSourceSpec(c.spec), c.items) << "spec: " << testing::PrintToString(std::wstring(c.spec));
+        EXPECT_EQ(kb::parseSourceSpec(c.spec), c.items) << "spec: " << testing::PrintToString(std::wstring(c.spec));
     }
+}
+
+TEST(SourceSpec, JoinedItemsParseBackUnchanged) {
+    // A "|" inside a name must not become a second item on the way back.
+    for (const Items& items : {Items{L"C:\\a\\x.txt"}, Items{L"C:\\my docs\\a b.txt", L"C:\\c.txt"},
+                               Items{L" lead.txt", L"tab\there.txt"}, Items{L"C:\\a|b.txt", L"rel.txt"}}) {
+        EXPECT_EQ(kb::parseSourceSpec(kb::joinSourceSpec(items)), std::optional<Items>(items));
+    }
+    EXPECT_EQ(kb::joinSourceSpec({L"C:\\a.txt", L"C:\\b c.txt"}), L"C:\\a.txt|\"C:\\b c.txt\"");
 }
 
 TEST(StoredNames, AreUtf8WithForwardSlashes) {

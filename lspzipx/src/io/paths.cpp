@@ -24,9 +24,4 @@ std::wstring extendedPath(const std::wstring& full) {
     return L"\\\\?\\" + full;
 }
 
-bool sameName(std::wstring_view a, std::wstring_view b) {
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
 }  // namespace lsz

@@ -15,7 +15,4 @@ std::wstring fullPath(std::wstring_view path, int failureCode);
 // short paths are returned unchanged.
 std::wstring extendedPath(const std::wstring& full);
 
-// Ordinal, case-insensitive comparison, as the file system compares names.
-bool sameName(std::wstring_view a, std::wstring_view b);
-
 }  // namespace lsz

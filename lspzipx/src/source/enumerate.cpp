@@ -1,6 +1,7 @@
 #include "source/enumerate.h"
 
 #include "archive/library_codes.h"
+#include "common/file_system.h"
 #include "common/handles.h"
 #include "io/paths.h"
 #include "source/source_list.h"
@@ -59,7 +60,7 @@ public:
     void add(const std::wstring& directory, const std::wstring& relative, const Found& f) {
         std::wstring path = directory + relative + f.name;
         for (const auto& excluded : options_.excluded) {
-            if (sameName(path, excluded)) return;
+            if (kb::sameName(path, excluded)) return;
         }
         ++count_;
         sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes});

@@ -1,18 +1,12 @@
-// The source specification: items separated by "|", each a file name, a
-// directory, or a directory followed by a name with wildcards.
+// The parts of one source item: a file name, a directory, or a directory
+// followed by a name with wildcards. Splitting the specification into items
+// is common/source_spec.h.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lsz {
-
-// The items of a specification, with their quotes removed and the blanks
-// around them trimmed. Nothing when it cannot be parsed: unbalanced quotes,
-// or no item at all.
-std::optional<std::vector<std::wstring>> parseSourceSpec(std::wstring_view spec);
 
 bool hasWildcards(std::wstring_view name);
 

@@ -1,0 +1,74 @@
+#include "common/file_names.h"
+
+#include <cstdio>
+#include <cwctype>
+
+namespace kb {
+
+namespace {
+
+// Characters that a best-fit conversion to an ANSI code page turns into
+// "\", "/" or ":", or that a reader takes for one.
+constexpr std::wstring_view kLookAlikes =
+    L"\uFF3C\uFF0F\uFF1A"          // fullwidth reverse solidus, solidus, colon
+    L"\u2215\u2216\u2044\u2236"    // division slash, set minus, fraction slash, ratio
+    L"\u29F5\u29F8\u29F9"          // reverse solidus operator, big solidus, big reverse solidus
+    L"\uFE68\uFE55\uFE13\uA789";   // small reverse solidus, small colon, vertical colon, modifier colon
+
+bool isRefusedCharacter(wchar_t c) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return true;
+    if (std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return true;
+    return kLookAlikes.find(c) != std::wstring_view::npos;
+}
+
+bool sameLetters(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::towupper(a[i]) != std::towupper(b[i])) return false;
+    }
+    return true;
+}
+
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 (also with the
+// superscript digits Windows accepts there), before any extension.
+bool isDeviceName(std::wstring_view name) {
+    std::wstring_view base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
+    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
+        if (sameLetters(base, device)) return true;
+    }
+    if (base.size() != 4) return false;
+    if (!sameLetters(base.substr(0, 3), L"COM") && !sameLetters(base.substr(0, 3), L"LPT")) return false;
+    wchar_t digit = base[3];
+    return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+}
+
+}  // namespace
+
+bool isPlainFileName(std::wstring_view name) {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    for (wchar_t c : name) {
+        if (isRefusedCharacter(c)) return false;
+    }
+    if (name.back() == L'.' || name.back() == L' ') return false;
+    return !isDeviceName(name);
+}
+
+std::wstring archiveTemporaryName(std::wstring_view archiveName, uint32_t unique) {
+    wchar_t suffix[16];
+    std::swprintf(suffix, 16, L".%08x.tmp", unique);
+    return L"." + std::wstring(archiveName) + suffix;
+}
+
+bool isArchiveTemporaryName(std::wstring_view name) {
+    constexpr size_t kSuffix = 13;  // ".%08x.tmp"
+    if (name.size() < 1 + 1 + kSuffix || name[0] != L'.') return false;
+    std::wstring_view suffix = name.substr(name.size() - kSuffix);
+    if (suffix[0] != L'.' || suffix.substr(9) != L".tmp") return false;
+    for (wchar_t c : suffix.substr(1, 8)) {
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+    }
+    return true;
+}
+
+}  // namespace kb

@@ -1,0 +1,26 @@
+// The one rule for a name that must stay a single file inside a known
+// folder, whoever supplies it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kb {
+
+// True when name can only mean one file directly inside the folder it is
+// joined to. Refused: no name, "." and "..", control characters, path
+// separators and the look-alikes that a code page conversion turns into
+// them, drive and stream colons, the characters Windows refuses in names
+// (* ? " < > |), a trailing dot or blank (which Windows drops, so that
+// "page.asp." would be written as "page.asp"), and device names such as
+// CON or LPT1, with or without an extension.
+bool isPlainFileName(std::wstring_view name);
+
+// The hidden file an archive is written to before it takes its name: "."
+// + the archive's name + "." + eight hex digits + ".tmp". Clean-up removes
+// what a stopped run left behind by this name, and nothing else hidden.
+std::wstring archiveTemporaryName(std::wstring_view archiveName, uint32_t unique);
+bool isArchiveTemporaryName(std::wstring_view name);
+
+}  // namespace kb
