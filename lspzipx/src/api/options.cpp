@@ -15,10 +15,8 @@ ExecuteOptions decodeOptions(int32_t word) {
     return o;
 }
 
-bool passwordAcceptable(const char* password) {
-    if (!password) return false;
-    size_t n = ::strnlen(password, kMaxPasswordBytes + 1);
-    return n > 0 && n <= kMaxPasswordBytes;
+bool passwordAcceptable(std::string_view password) {
+    return !password.empty() && password.size() <= kMaxPasswordBytes;
 }
 
 unsigned workerThreads(const wchar_t* environmentValue, unsigned processors) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace lsz {
 
@@ -29,8 +30,8 @@ ExecuteOptions decodeOptions(int32_t word);
 
 constexpr size_t kMaxPasswordBytes = 255;
 
-// A password is taken when it is there, not empty and at most 255 bytes.
-bool passwordAcceptable(const char* password);
+// A password is taken when it is not empty and at most 255 bytes.
+bool passwordAcceptable(std::string_view password);
 
 // Worker threads for one archive: the value of the LSPZIPX_THREADS
 // environment variable when it is a number from 1 to 64, else one per

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <mutex>
 #include <new>
 #include <utility>
 
@@ -12,13 +14,16 @@ namespace {
 // A plain TLS slot rather than thread_local: the DLL frees each thread's
 // settings itself when the thread ends, with no dependence on how the
 // runtime runs thread_local destructors in a DLL.
+std::atomic<DWORD> g_slot{TLS_OUT_OF_INDEXES};
+
 DWORD slot() {
-    static const DWORD index = [] {
+    static std::once_flag once;
+    std::call_once(once, [] {
         DWORD i = ::TlsAlloc();
         if (i == TLS_OUT_OF_INDEXES) throw std::bad_alloc();
-        return i;
-    }();
-    return index;
+        g_slot = i;
+    });
+    return g_slot;
 }
 
 }  // namespace
@@ -38,10 +43,13 @@ ThreadSettings takeThreadSettings() {
     return taken;
 }
 
-void releaseThreadSettings() {
-    auto* settings = static_cast<ThreadSettings*>(::TlsGetValue(slot()));
+void releaseThreadSettings() noexcept {
+    // Before the first call there is no slot, and nothing to free.
+    DWORD index = g_slot;
+    if (index == TLS_OUT_OF_INDEXES) return;
+    auto* settings = static_cast<ThreadSettings*>(::TlsGetValue(index));
     if (settings) {
-        ::TlsSetValue(slot(), nullptr);
+        ::TlsSetValue(index, nullptr);
         delete settings;
     }
 }

@@ -3,6 +3,8 @@
 // process never see each other's sources or passwords.
 #pragma once
 
+#include "common/secret.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +12,7 @@
 namespace lsz {
 
 struct ThreadSettings {
-    std::optional<std::string> password;            // bytes as the caller gave them
+    std::optional<kb::SecretA> password;            // the bytes the keys are made from
     std::optional<std::vector<std::wstring>> items;  // the parsed source specification
 };
 
@@ -21,6 +23,6 @@ ThreadSettings& threadSettings();
 ThreadSettings takeThreadSettings();
 
 // Frees this thread's settings; the DLL calls it when a thread ends.
-void releaseThreadSettings();
+void releaseThreadSettings() noexcept;
 
 }  // namespace lsz

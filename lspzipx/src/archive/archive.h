@@ -3,6 +3,7 @@
 // originals when asked.
 #pragma once
 
+#include "common/secret.h"
 #include "crypto/entry_cipher.h"
 
 #include <string>
@@ -18,7 +19,7 @@ struct ArchiveRequest {
     bool keepPaths = false;
     bool deleteOriginals = false;
     Cipher cipher = Cipher::None;
-    std::string password;
+    kb::SecretA password;
     unsigned threads = 1;
 };
 

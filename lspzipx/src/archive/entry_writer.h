@@ -17,7 +17,7 @@ namespace lsz {
 struct EntryWriterSettings {
     int level = 6;
     Cipher cipher = Cipher::None;
-    std::string password;
+    std::string_view password;  // the request's, which outlives the writer
 };
 
 class EntryWriter : public ChunkConsumer {

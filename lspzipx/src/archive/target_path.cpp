@@ -1,6 +1,7 @@
 #include "archive/target_path.h"
 
 #include "archive/library_codes.h"
+#include "common/file_names.h"
 #include "io/paths.h"
 #include "source/source_list.h"
 
@@ -9,14 +10,13 @@
 namespace lsz {
 
 std::wstring usableTarget(std::wstring_view zipPath) {
-    if (zipPath.empty()) fail(code::InvalidZipName);
+    // The name given must be the name written: Windows would drop a trailing
+    // dot (full paths already have), open a device, or read a colon as a
+    // stream.
+    if (!kb::isPlainFileName(splitItem(zipPath).name)) fail(code::InvalidZipName);
     std::wstring full = fullPath(zipPath, code::InvalidZipName);
     ItemParts parts = splitItem(full);
-    if (parts.name.empty() || parts.name == L"." || parts.name == L"..") fail(code::InvalidZipName);
-    if (parts.name.find_first_of(L"*?<>|\"") != std::wstring::npos) fail(code::InvalidZipName);
-    for (wchar_t c : parts.name) {
-        if (c < 32) fail(code::InvalidZipName);
-    }
+    if (!kb::isPlainFileName(parts.name)) fail(code::InvalidZipName);
     DWORD target = ::GetFileAttributesW(extendedPath(full).c_str());
     if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)) fail(code::InvalidZipName);
     DWORD folder = ::GetFileAttributesW(extendedPath(parts.directory).c_str());

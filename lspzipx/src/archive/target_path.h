@@ -7,7 +7,7 @@
 namespace lsz {
 
 // The full path of the archive to write. Throws LibError(151) when the path
-// is empty, names no file, holds characters no file name may hold, names a
+// is empty, names no plain file (see common/file_names.h), names a
 // directory, or lies in a directory that does not exist.
 std::wstring usableTarget(std::wstring_view zipPath);
 

@@ -17,9 +17,10 @@ constexpr int kSourceRefused = 1;
 constexpr int kPasswordRefused = 3;
 constexpr int kLibraryMissing = 50;
 
-using PasswordFn = int32_t(__stdcall*)(const char*);
-using IncludeFn = int32_t(__stdcall*)(const char*);
-using ExecuteFn = int32_t(__stdcall*)(const char*, int32_t, int32_t, int32_t);
+// The wide calls: names and passwords reach the library as typed.
+using PasswordFn = int32_t(__stdcall*)(const wchar_t*);
+using IncludeFn = int32_t(__stdcall*)(const wchar_t*);
+using ExecuteFn = int32_t(__stdcall*)(const wchar_t*, int32_t, int32_t, int32_t);
 
 const wchar_t kUsageText[] =
     L"usage: lspzip [-0..-9] [-r] [-p password] [-d] [-t threads] [-q] zipfile source...\n"
@@ -68,23 +69,6 @@ bool parse(int argc, wchar_t** argv, Arguments& a) {
     return true;
 }
 
-// The library takes the ANSI code page; a character it cannot hold would
-// turn into another name, so it is refused here.
-bool toAnsi(const std::wstring& s, std::string& out) {
-    if (s.empty()) {
-        out.clear();
-        return true;
-    }
-    BOOL lossy = FALSE;
-    int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.c_str(), static_cast<int>(s.size()), nullptr, 0,
-                                  nullptr, &lossy);
-    if (n <= 0 || lossy) return false;
-    out.assign(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.c_str(), static_cast<int>(s.size()), out.data(), n,
-                          nullptr, nullptr);
-    return true;
-}
-
 std::wstring specification(const std::vector<std::wstring>& sources) {
     std::wstring spec;
     for (const auto& s : sources) {
@@ -124,28 +108,22 @@ int wmain(int argc, wchar_t** argv) {
         std::fputws(kUsageText, stderr);
         return kUsage;
     }
-    std::string zipPath, spec, password;
-    if (!toAnsi(args.zipPath, zipPath) || !toAnsi(specification(args.sources), spec) ||
-        !toAnsi(args.password, password)) {
-        std::fputws(L"lspzip: a name or the password does not fit the ANSI code page\n", stderr);
-        return kUsage;
-    }
     if (!args.threads.empty()) ::SetEnvironmentVariableW(L"LSPZIPX_THREADS", args.threads.c_str());
 
     // By full path: the library beside this program, never one elsewhere.
     HMODULE library = ::LoadLibraryExW((ownFolder() + L"lspzipx.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!library) return report(kLibraryMissing, false);
-    auto setPassword = reinterpret_cast<PasswordFn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_PASSWORD")));
-    auto include = reinterpret_cast<IncludeFn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_INCLUDE")));
-    auto execute = reinterpret_cast<ExecuteFn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_EXECUTE")));
+    auto setPassword = reinterpret_cast<PasswordFn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_PASSWORDW")));
+    auto include = reinterpret_cast<IncludeFn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_INCLUDEW")));
+    auto execute = reinterpret_cast<ExecuteFn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_EXECUTEW")));
     if (!setPassword || !include || !execute) return report(kLibraryMissing, false);
 
     int32_t options = args.recurse ? 0x2881 : 0x0001;
-    if (!password.empty()) {
-        if (!setPassword(password.c_str())) return report(kPasswordRefused, false);
+    if (!args.password.empty()) {
+        if (!setPassword(args.password.c_str())) return report(kPasswordRefused, false);
         options |= 0x0010;
     }
     if (args.deleteOriginals) options |= 0x0100;
-    if (!include(spec.c_str())) return report(kSourceRefused, false);
-    return report(execute(zipPath.c_str(), 2, args.rate, options), args.quiet);
+    if (!include(specification(args.sources).c_str())) return report(kSourceRefused, false);
+    return report(execute(args.zipPath.c_str(), 2, args.rate, options), args.quiet);
 }

@@ -14,7 +14,7 @@ constexpr size_t kAuthCodeSize = 10;
 
 }  // namespace
 
-AesAe2::AesAe2(const std::string& password, const std::array<uint8_t, kSaltSize>& salt) : salt_(salt) {
+AesAe2::AesAe2(std::string_view password, const std::array<uint8_t, kSaltSize>& salt) : salt_(salt) {
     // The derived bytes are the AES key, the HMAC key and the verifier, in that order.
     std::array<uint8_t, 2 * kKeySize + 2> derived{};
     checkStatus(::BCryptDeriveKeyPBKDF2(hmacSha1Provider(),

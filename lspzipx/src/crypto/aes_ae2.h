@@ -7,7 +7,7 @@
 #include "crypto/entry_cipher.h"
 
 #include <array>
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace lsz {
@@ -16,7 +16,7 @@ class AesAe2 : public EntryCipher {
 public:
     static constexpr size_t kSaltSize = 16;
 
-    AesAe2(const std::string& password, const std::array<uint8_t, kSaltSize>& salt);
+    AesAe2(std::string_view password, const std::array<uint8_t, kSaltSize>& salt);
 
     std::vector<uint8_t> header() override;
     void encrypt(uint8_t* data, size_t size) override;

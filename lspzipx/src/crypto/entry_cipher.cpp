@@ -10,7 +10,7 @@ namespace {
 
 class ZipCryptoCipher : public EntryCipher {
 public:
-    ZipCryptoCipher(const std::string& password, uint32_t crc) : crypto_(password), crc_(crc) {}
+    ZipCryptoCipher(std::string_view password, uint32_t crc) : crypto_(password), crc_(crc) {}
 
     std::vector<uint8_t> header() override {
         std::array<uint8_t, 11> random;
@@ -37,7 +37,7 @@ uint64_t cipherOverhead(Cipher cipher) {
     return 0;
 }
 
-std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, const std::string& password, uint32_t crc) {
+std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, std::string_view password, uint32_t crc) {
     switch (cipher) {
     case Cipher::ZipCrypto: return std::make_unique<ZipCryptoCipher>(password, crc);
     case Cipher::Aes256: {

@@ -24,6 +24,6 @@ uint64_t cipherOverhead(Cipher cipher);
 
 // A fresh cipher for one entry. The traditional cipher's check byte is the
 // high byte of the entry's CRC, which must be known before any data.
-std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, const std::string& password, uint32_t crc);
+std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, std::string_view password, uint32_t crc);
 
 }  // namespace lsz

@@ -1,6 +1,7 @@
 #include "io/archive_file.h"
 
 #include "archive/library_codes.h"
+#include "common/file_names.h"
 #include "crypto/cng.h"
 #include "io/paths.h"
 #include "source/source_list.h"
@@ -21,9 +22,7 @@ constexpr int kNameAttempts = 16;
 
 std::wstring temporaryName(const std::wstring& target, uint32_t unique) {
     ItemParts parts = splitItem(target);
-    wchar_t suffix[16];
-    std::swprintf(suffix, 16, L".%08x.tmp", unique);
-    return parts.directory + L"." + parts.name + suffix;
+    return parts.directory + kb::archiveTemporaryName(parts.name, unique);
 }
 
 ArchiveFile::ArchiveFile(const std::wstring& target) : target_(target), failureCode_(code::WriteError) {
