@@ -5,6 +5,7 @@
 #include "status/status_messages.h"
 
 #include <mutex>
+#include <optional>
 
 namespace kb::compressor {
 
@@ -15,6 +16,58 @@ constexpr int32_t kCreateArchive = 2;
 template <typename Fn>
 Fn function(HMODULE library, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+}
+
+int16_t status16(int32_t code) {
+    if (code < INT16_MIN || code > INT16_MAX) return status::CompressorAborted;
+    return static_cast<int16_t>(code);
+}
+
+// The calls in their order; Text is the string type the calls take.
+template <typename Text, typename Password, typename Include, typename Execute>
+int16_t drive(Password setPassword, Include include, Execute execute, const typename Text::value_type* password,
+              const Text& source, const Text& zipPath, const Request& request) {
+    if (password) {
+        if (!setPassword) return status::CompressorAborted;
+        if (setPassword(password) == 0) return status::PasswordRefused;
+    }
+    int16_t options = optionWord(request.recurse, password != nullptr, request.deleteOriginals);
+    if (!include) return status::CompressorAborted;
+    if (include(source.c_str()) == 0) return status::SourceRefused;
+    if (!execute) return status::CompressorAborted;
+    return status16(execute(zipPath.c_str(), kCreateArchive, request.rate, options));
+}
+
+int16_t runWide(HMODULE library, const Request& request) {
+    return drive<std::wstring>(function<PasswordWFn>(library, "LSZIP_PASSWORDW"),
+                               function<IncludeWFn>(library, "LSZIP_INCLUDEW"),
+                               function<ExecuteWFn>(library, "LSZIP_EXECUTEW"),
+                               request.password.empty() ? nullptr : request.password.c_str(), request.source,
+                               request.zipPath, request);
+}
+
+int16_t runAnsi(HMODULE library, const Request& request) {
+    // Every string is converted before the first call, so that a refusal
+    // leaves no setting behind in the library.
+    SecretA password;
+    if (!request.password.empty()) {
+        std::optional<std::string> bytes = toAnsiExact(request.password.view());
+        if (!bytes) return status::PasswordRefused;
+        password = SecretA::adopt(*bytes);
+    }
+    std::optional<std::string> source = toAnsiExact(request.source);
+    if (!source) return status::SourceRefused;
+    std::optional<std::string> zipPath = toAnsiExact(request.zipPath);
+    if (!zipPath) return status::InvalidZipFileName;
+    return drive<std::string>(function<PasswordFn>(library, "LSZIP_PASSWORD"),
+                              function<IncludeFn>(library, "LSZIP_INCLUDE"),
+                              function<ExecuteFn>(library, "LSZIP_EXECUTE"),
+                              password.empty() ? nullptr : password.c_str(), *source, *zipPath, request);
+}
+
+bool hasWideCalls(HMODULE library) {
+    return function<PasswordWFn>(library, "LSZIP_PASSWORDW") && function<IncludeWFn>(library, "LSZIP_INCLUDEW") &&
+           function<ExecuteWFn>(library, "LSZIP_EXECUTEW");
 }
 
 }  // namespace
@@ -35,24 +88,7 @@ HMODULE loadLibraryBeside(const std::wstring& folder) {
 int16_t runCompressor(HMODULE library, const Request& request) {
     try {
         if (!library) return status::CompressorAborted;
-        auto setPassword = function<PasswordFn>(library, "LSZIP_PASSWORD");
-        auto include = function<IncludeFn>(library, "LSZIP_INCLUDE");
-        auto execute = function<ExecuteFn>(library, "LSZIP_EXECUTE");
-
-        bool passwordGiven = !request.password.empty();
-        if (passwordGiven) {
-            if (!setPassword) return status::CompressorAborted;
-            if (setPassword(toAnsi(request.password).c_str()) == 0) return status::PasswordRefused;
-        }
-        int16_t options = optionWord(request.recurse, passwordGiven, request.deleteOriginals);
-
-        if (!include) return status::CompressorAborted;
-        if (include(toAnsi(request.source).c_str()) == 0) return status::SourceRefused;
-
-        if (!execute) return status::CompressorAborted;
-        int32_t code = execute(toAnsi(request.zipPath).c_str(), kCreateArchive, request.rate, options);
-        if (code < INT16_MIN || code > INT16_MAX) return status::CompressorAborted;
-        return static_cast<int16_t>(code);
+        return hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request);
     } catch (...) {
         return status::CompressorAborted;
     }

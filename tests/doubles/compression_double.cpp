@@ -1,6 +1,7 @@
 // Records every call in the file named by LSZIP_DOUBLE_LOG, one line each,
 // and answers with the results named by LSZIP_DOUBLE_PASSWORD,
-// LSZIP_DOUBLE_INCLUDE and LSZIP_DOUBLE_EXECUTE (defaults 1, 1 and 0).
+// LSZIP_DOUBLE_INCLUDE and LSZIP_DOUBLE_EXECUTE (defaults 1, 1 and 0). The W
+// calls record their strings as UTF-8; each .def file exports a subset.
 #include <windows.h>
 
 #include <cstdint>
@@ -42,5 +43,34 @@ extern "C" int32_t __stdcall LSZIP_EXECUTE(const char* zipPath, int32_t mode, in
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, " %d %d %d", mode, rate, options);
     record(std::string("EXECUTE ") + (zipPath ? zipPath : "(null)") + numbers);
+    return answer("LSZIP_DOUBLE_EXECUTE", 0);
+}
+
+namespace {
+
+std::string utf8(const wchar_t* text) {
+    if (!text) return "(null)";
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+extern "C" int32_t __stdcall LSZIP_PASSWORDW(const wchar_t* password) {
+    record("PASSWORDW " + utf8(password));
+    return answer("LSZIP_DOUBLE_PASSWORD", 1);
+}
+
+extern "C" int32_t __stdcall LSZIP_INCLUDEW(const wchar_t* specification) {
+    record("INCLUDEW " + utf8(specification));
+    return answer("LSZIP_DOUBLE_INCLUDE", 1);
+}
+
+extern "C" int32_t __stdcall LSZIP_EXECUTEW(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options) {
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, " %d %d %d", mode, rate, options);
+    record("EXECUTEW " + utf8(zipPath) + numbers);
     return answer("LSZIP_DOUBLE_EXECUTE", 0);
 }

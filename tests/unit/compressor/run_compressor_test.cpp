@@ -108,6 +108,36 @@ TEST_F(BindingTest, MissingLibraryOrFunction) {
     EXPECT_EQ(calls(), "INCLUDE C:\\in\\*.*\n");
 }
 
+// Strings the ANSI code page cannot hold exactly are refused before any
+// call, each with the status of the setting it belongs to: a best-fit "?"
+// or "\" would be a wildcard or a path separator that nobody typed.
+TEST_F(BindingTest, AnsiCallsRefuseWhatTheCodePageCannotHold) {
+    const std::wstring sun = L"\u65e5";
+    struct Case {
+        Request request;
+        int16_t status;
+    } cases[] = {
+        {{L"C:\\in\\*.*", L"C:\\out\\a.zip", 5, false, L"\u043f\u0430\u0440\u043e\u043b\u044c", false}, 3},
+        {{L"C:\\in\\" + sun + L".txt", L"C:\\out\\a.zip", 5, false, L"pw", false}, 1},
+        {{L"C:\\in\\*.*", L"C:\\out\\..\uff3c..\uff3cevil.asp", 5, false, L"", false}, 151},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(runCompressor(library_, c.request), c.status);
+        EXPECT_EQ(calls(), "");
+    }
+}
+
+TEST_F(BindingTest, WideCallsAreUsedWhenTheLibraryHasThem) {
+    HMODULE wide = loadLibraryBeside(doubleFolder(L"wide"));
+    ASSERT_NE(wide, nullptr);
+    Request request{L"C:\\in\\\u65e5.txt", L"C:\\out\\a.zip", 9, true, L"\u043f\u0430\u0440\u043e\u043b\u044c", true};
+    EXPECT_EQ(runCompressor(wide, request), 0);
+    EXPECT_EQ(calls(),
+              "PASSWORDW \xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\n"
+              "INCLUDEW C:\\in\\\xe6\x97\xa5.txt\n"
+              "EXECUTEW C:\\out\\a.zip 2 9 10641\n");
+}
+
 // A library already loaded answers to its bare name, so these run in a
 // process of their own where none is.
 std::wstring modulePath(HMODULE module) {
