@@ -16,7 +16,7 @@ namespace kb {
 
 namespace {
 
-HRESULT copyOut(const std::wstring& value, BSTR* result) {
+HRESULT copyOut(std::wstring_view value, BSTR* result) {
     if (!result) return E_POINTER;
     return guarded([&] {
         *result = toBstr(value);
@@ -165,12 +165,13 @@ STDMETHODIMP Crateload2::get_compressionRate(short* result) { return copyOut(sta
 
 STDMETHODIMP Crateload2::put_encryptString(BSTR vData) {
     return guarded([&] {
-        std::wstring copy = fromBstr(vData);
-        if (acceptsPassword(copy)) state_.encryptString = std::move(copy);
+        std::wstring_view value(vData ? vData : L"", vData ? ::SysStringLen(vData) : 0);
+        state_.encryptStringRefused = !acceptsPassword(value);
+        if (!state_.encryptStringRefused) state_.encryptString.assign(value);
         return S_OK;
     });
 }
-STDMETHODIMP Crateload2::get_encryptString(BSTR* result) { return copyOut(state_.encryptString, result); }
+STDMETHODIMP Crateload2::get_encryptString(BSTR* result) { return copyOut(state_.encryptString.view(), result); }
 
 STDMETHODIMP Crateload2::put_recurseDirs(VARIANT_BOOL vData) {
     return setGuardedOption(policy::Switch::DisableIncludeSubdirectoryFiles, vData, state_.recurseDirs);

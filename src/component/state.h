@@ -1,6 +1,7 @@
 // The per-object state behind the properties, with its initial values.
 #pragma once
 
+#include "common/secret.h"
 #include "component/page.h"
 
 #include <wtypes.h>
@@ -15,7 +16,10 @@ struct ComponentState {
     std::wstring virtualTargetRoot;
     short compressionRate = 5;
     VARIANT_BOOL recurseDirs = VARIANT_FALSE;
-    std::wstring encryptString;
+    SecretW encryptString;
+    // The latest assignment to encryptString was refused: an operation must
+    // not go on to write an archive without the password the page meant.
+    bool encryptStringRefused = false;
     VARIANT_BOOL deleteOriginalFiles = VARIANT_FALSE;
     short daysOldToDelete = 2;
     std::wstring fileListRoot;

@@ -1,5 +1,7 @@
 #include "zip/do_zip.h"
 
+#include "common/file_names.h"
+#include "common/source_spec.h"
 #include "common/text.h"
 #include "compressor/run_compressor.h"
 #include "policy/policy_switches.h"
@@ -7,6 +9,7 @@
 #include "zip/busy_flag.h"
 #include "zip/unique_directory.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kb {
@@ -26,8 +29,25 @@ ZipOutcome finish(int16_t code) {
 
 }  // namespace
 
-bool isBareFileName(std::wstring_view name) {
-    return name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring_view::npos;
+std::wstring normalisedVirtualRoot(std::wstring_view root) {
+    size_t slashes = root.find_first_not_of(L'/');
+    if (slashes == std::wstring_view::npos) slashes = root.size();
+    if (slashes > 1) root.remove_prefix(slashes - 1);
+    return std::wstring(root);
+}
+
+std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page) {
+    std::optional<std::vector<std::wstring>> items = parseSourceSpec(spec);
+    // The library refuses what does not parse; nothing of it is mapped.
+    if (!items) return spec;
+    auto isVirtual = [](const std::wstring& item) { return !contains(item, L':'); };
+    if (std::none_of(items->begin(), items->end(), isVirtual)) return spec;
+    for (auto& item : *items) {
+        if (!isVirtual(item)) continue;
+        item = page.mapPath(item);
+        if (item.empty()) return std::nullopt;
+    }
+    return joinSourceSpec(*items);
 }
 
 std::wstring downloadAddress(const std::wstring& virtualRoot, const std::wstring& directory,
@@ -48,35 +68,35 @@ ZipOutcome runZipOperation(ComponentState& state, Page& page) {
         page.writeHtml(kBanner);
         page.writeHtml(kCredit);
 
-        // The source: a specification without ":" is a path of the web site,
+        // The source: each item without ":" is a path of the web site,
         // mapped in place and quoted when the physical path holds a blank.
         if (state.sourceFileList.empty()) code = status::NoSource;
-        if (code == status::Success && !contains(state.sourceFileList, L':')) {
-            state.sourceFileList = page.mapPath(state.sourceFileList);
-            if (state.sourceFileList.empty()) {
-                code = status::NoSource;
-            } else if (contains(state.sourceFileList, L' ')) {
-                state.sourceFileList = L"\"" + state.sourceFileList + L"\"";
-            }
+        if (code == status::Success) {
+            std::optional<std::wstring> mapped = mapSourceList(state.sourceFileList, page);
+            state.sourceFileList = mapped.value_or(L"");
+            if (!mapped) code = status::NoSource;
         }
 
+        std::wstring virtualRoot = normalisedVirtualRoot(state.virtualTargetRoot);
         std::wstring root;
         std::wstring directory;
         if (code == status::Success) {
             if (state.zipFileName.empty()) {
                 code = status::NoTargetFile;
-            } else if (!isBareFileName(state.zipFileName)) {
+            } else if (!isPlainFileName(state.zipFileName)) {
+                // One file inside the new directory, whatever later reads the name.
                 code = status::InvalidZipFileName;
             }
             // Runs even after a failed name check: with both values empty the status is 24.
-            if (state.virtualTargetRoot.empty()) code = status::NoTargetRoot;
-            if (code == status::Success && policy::isPhysicalPath(state.virtualTargetRoot)) {
-                code = status::TargetRootPhysical;
-            }
+            if (virtualRoot.empty()) code = status::NoTargetRoot;
+            if (code == status::Success && policy::isPhysicalPath(virtualRoot)) code = status::TargetRootPhysical;
             if (code == status::Success) {
-                root = page.mapPath(state.virtualTargetRoot);
+                root = page.mapPath(virtualRoot);
                 if (root.empty()) code = status::TargetRootNotFound;
             }
+            // A password the page set was refused: zipping without it would
+            // hand out unprotected what the page meant to protect.
+            if (code == status::Success && state.encryptStringRefused) code = status::PasswordRefused;
             if (code == status::Success) {
                 root = withTrailingBackslash(root);
                 directory = makeUniqueDirectory(root);
@@ -106,7 +126,7 @@ ZipOutcome runZipOperation(ComponentState& state, Page& page) {
         std::wstring label = code == status::Success ? L"" : kErrorLabel;
         page.writeHtml(label + status::statusMessage(code) + L"<P>");
         if (code == status::Success) {
-            state.zipfileDownloadHref = downloadAddress(state.virtualTargetRoot, directory, state.zipFileName);
+            state.zipfileDownloadHref = downloadAddress(virtualRoot, directory, state.zipFileName);
             page.writeHtml(downloadLinkHtml(state.zipfileDownloadHref, state.zipFileName));
         }
         return finish(code);

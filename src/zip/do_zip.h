@@ -5,6 +5,7 @@
 #include "component/page.h"
 #include "component/state.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,15 @@ struct ZipOutcome {
     std::wstring errorText;
 };
 
-// A zip file name must name a file inside the new directory: no path
-// separators, no drive or stream colon, not "." or "..".
-bool isBareFileName(std::wstring_view name);
+// The virtual root with its leading slashes collapsed to one: "//host/x"
+// would make the download link point at another server.
+std::wstring normalisedVirtualRoot(std::wstring_view root);
+
+// The source specification with each virtual item (one without ":")
+// mapped through the page on its own and quoted where it needs it; a list
+// of physical items only, or one that does not parse, comes back
+// unchanged. Nothing when an item maps to "".
+std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page);
 
 // The address of the zip file below the virtual root.
 std::wstring downloadAddress(const std::wstring& virtualRoot, const std::wstring& directory,

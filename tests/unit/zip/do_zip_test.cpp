@@ -1,0 +1,59 @@
+#include "zip/do_zip.h"
+
+#include <gtest/gtest.h>
+
+namespace kb {
+namespace {
+
+// Maps "/x" to C:\site\x, and "/gone" to nothing.
+class FakePage : public Page {
+public:
+    void writeHtml(const std::wstring&) override {}
+    std::wstring mapPath(const std::wstring& path) override {
+        mapped += path + L"|";
+        if (path == L"/gone") return {};
+        std::wstring physical = L"C:\\site" + path;
+        for (auto& c : physical) {
+            if (c == L'/') c = L'\\';
+        }
+        return physical;
+    }
+    std::wstring mapped;
+};
+
+TEST(ZipOperation, SourceListsAreMappedItemByItem) {
+    struct Case {
+        const wchar_t* spec;
+        std::optional<std::wstring> mapped;
+    } cases[] = {
+        {L"/a.txt", L"C:\\site\\a.txt"},
+        {L"/with space/a.txt", L"\"C:\\site\\with space\\a.txt\""},
+        {L"/a.txt|/b.txt", L"C:\\site\\a.txt|C:\\site\\b.txt"},
+        {L"/a.txt|/etc/hostname", L"C:\\site\\a.txt|C:\\site\\etc\\hostname"},
+        {L"C:\\data\\*.txt|/b.txt", L"C:\\data\\*.txt|C:\\site\\b.txt"},
+        // A quoted "|" stays inside its item on the way to the library.
+        {L"\"/a|b.txt\"", L"\"C:\\site\\a|b.txt\""},
+        // Physical only, or not a list at all: left exactly as it was.
+        {L"C:\\my docs\\*.txt", L"C:\\my docs\\*.txt"},
+        {L"\"/unbalanced", L"\"/unbalanced"},
+        {L"/a.txt|/gone", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        FakePage page;
+        EXPECT_EQ(mapSourceList(c.spec, page), c.mapped) << testing::PrintToString(std::wstring(c.spec));
+    }
+}
+
+TEST(ZipOperation, DownloadAddresses) {
+    EXPECT_EQ(normalisedVirtualRoot(L"//downloads"), L"/downloads");
+    EXPECT_EQ(normalisedVirtualRoot(L"///"), L"/");
+    EXPECT_EQ(normalisedVirtualRoot(L"dl"), L"dl");
+    EXPECT_EQ(downloadAddress(L"/", L"CL1", L"z.zip"), L"/CL1/z.zip");
+    EXPECT_EQ(downloadAddress(L"/dl/", L"CL1", L"z.zip"), L"/dl//CL1/z.zip");
+    EXPECT_EQ(downloadAddress(L"dl", L"CL1", L"z.zip"), L"dl/CL1/z.zip");
+    EXPECT_EQ(downloadLinkHtml(L"/dl/a&b.zip", L"a&b.zip"),
+              L"The file <B><A HREF=\"/dl/a&amp;b.zip\">a&amp;b.zip</A></B> is ready to collect.<P>");
+}
+
+}  // namespace
+}  // namespace kb
