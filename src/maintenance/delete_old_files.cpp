@@ -1,6 +1,7 @@
 #include "maintenance/delete_old_files.h"
 
 #include "common/clock.h"
+#include "common/file_names.h"
 #include "common/file_system.h"
 #include "common/text.h"
 #include "maintenance/download_dir_age.h"
@@ -13,12 +14,39 @@
 
 namespace kb {
 
-bool removeDirectoryTree(const std::wstring& path) {
+namespace {
+
+// Whether a file inside a due directory goes with it: ordinary files, and
+// the hidden temporary file of a library run that was stopped. Anything
+// else hidden, system or read-only keeps its directory.
+bool isRemovable(const Entry& entry) {
+    DWORD a = entry.attributes;
+    if (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return false;
+    }
+    return !(a & FILE_ATTRIBUTE_HIDDEN) || isArchiveTemporaryName(entry.name);
+}
+
+}  // namespace
+
+bool removeDirectoryTree(const std::wstring& root, const std::wstring& rootResolved, const std::wstring& name) {
     try {
+        std::wstring path = root + name;
         DWORD attributes = ::GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        deleteFiles(path + L"\\*.*");
-        return ::RemoveDirectoryW(path.c_str()) != FALSE;
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            return false;
+        }
+        // A link below the root that leads elsewhere is never followed.
+        std::wstring resolved = resolvedPath(path);
+        if (rootResolved.empty() || !sameName(resolved, withTrailingBackslash(rootResolved) + name)) return false;
+
+        bool keep = false;
+        forEachEntry(path + L"\\*", Listing::Everything, [&](const Entry& e) {
+            if (!isRemovable(e) || !deleteFileInside(path, resolved, e.name)) keep = true;
+            return true;
+        });
+        return !keep && ::RemoveDirectoryW(path.c_str()) != FALSE;
     } catch (...) {
         return false;
     }
@@ -49,9 +77,10 @@ short deleteOldDownloadDirectories(const ComponentState& state, Page& page) {
             return true;
         });
 
+        std::wstring rootResolved = due.empty() ? std::wstring() : resolvedPath(root);
         short count = 0;
         for (const auto& name : due) {
-            if (!removeDirectoryTree(root + name)) continue;
+            if (!removeDirectoryTree(root, rootResolved, name)) continue;
             // The count is a 16-bit integer; one more than it holds is a fault.
             if (count == INT16_MAX) throw std::overflow_error("count");
             ++count;

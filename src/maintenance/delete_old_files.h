@@ -8,11 +8,15 @@
 
 namespace kb {
 
-// Deletes the files directly inside path and removes the directory; false
-// when anything stays (a subdirectory, a file that cannot be deleted) or path
-// is not a directory. Works by full path and never changes the process's
-// current directory, which every page in the process shares.
-bool removeDirectoryTree(const std::wstring& path);
+// Deletes the files directly inside root + name and removes that directory;
+// false when anything stays (a subdirectory, a file that cannot be deleted,
+// a hidden file that is not the library's leftover) or it is not a
+// directory. Nothing is deleted through a link or reparse point, at any
+// depth: the directory must resolve to rootResolved + name (the root as the
+// system resolves it), and each file to a name directly inside it. Works by
+// full path and never changes the process's current directory, which every
+// page in the process shares.
+bool removeDirectoryTree(const std::wstring& root, const std::wstring& rootResolved, const std::wstring& name);
 
 // Returns the number of directories removed, 0 on every failure. Writes into
 // the page only when it fails.

@@ -28,16 +28,38 @@ long daysFromCivil(const CalendarDate& date) {
     return era * 146097 + doe - 719468;
 }
 
-std::optional<CalendarDate> downloadDirectoryDate(std::wstring_view name) {
-    if (name.size() <= 10 || name.substr(0, 2) != L"CL") return std::nullopt;
-    int digits[8];
-    for (int i = 0; i < 8; ++i) {
-        wchar_t c = name[2 + i];
-        if (c < L'0' || c > L'9') return std::nullopt;
-        digits[i] = c - L'0';
+namespace {
+
+// The number that count digits at the start of text form, or -1.
+int number(std::wstring_view text, size_t count) {
+    if (text.size() < count) return -1;
+    int value = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return -1;
+        value = value * 10 + (text[i] - L'0');
     }
-    CalendarDate date{digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3], digits[4] * 10 + digits[5],
-                      digits[6] * 10 + digits[7]};
+    return value;
+}
+
+// -1, or 0 to 9999 without leading zeros.
+bool isDirectoryNumber(std::wstring_view text) {
+    if (text == L"-1" || text == L"0") return true;
+    if (text.empty() || text.size() > 4 || text[0] == L'0') return false;
+    return number(text, text.size()) > 0;
+}
+
+}  // namespace
+
+std::optional<CalendarDate> downloadDirectoryDate(std::wstring_view name) {
+    // CLyyyyMMdd-hhmmss-n, exactly as makeUniqueDirectory writes it.
+    if (name.size() < 19 || name.substr(0, 2) != L"CL" || name[10] != L'-' || name[17] != L'-') return std::nullopt;
+    int year = number(name.substr(2), 4), month = number(name.substr(6), 2), day = number(name.substr(8), 2);
+    int hour = number(name.substr(11), 2), minute = number(name.substr(13), 2), second = number(name.substr(15), 2);
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
+        second > 59 || !isDirectoryNumber(name.substr(18))) {
+        return std::nullopt;
+    }
+    CalendarDate date{year, month, day};
     if (!isValidDate(date)) return std::nullopt;
     return date;
 }

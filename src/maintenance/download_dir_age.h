@@ -16,9 +16,10 @@ bool isValidDate(const CalendarDate& date);
 // Days since 1970-01-01 on the proleptic Gregorian calendar.
 long daysFromCivil(const CalendarDate& date);
 
-// The date of a download directory name: "CL" (upper case), eight digits
-// forming a valid date, and more than ten characters in all. Anything else
-// is not one of ours.
+// The date of a download directory name in the full form the component
+// makes: "CL" (upper case), the date as yyyyMMdd, "-", the time as hhmmss,
+// "-", and a number from -1 to 9999 without leading zeros. Anything else,
+// "CL20200101_my_archive" say, is not one of ours and is never removed.
 std::optional<CalendarDate> downloadDirectoryDate(std::wstring_view name);
 
 // Due when today is at least daysOld calendar days after the directory's

@@ -3,6 +3,7 @@
 #include "common/file_system.h"
 #include "common/text.h"
 #include "component/variant_args.h"
+#include "policy/policy_switches.h"
 #include "status/status_messages.h"
 
 #include <stdexcept>
@@ -13,6 +14,12 @@ short listFiles(const ComponentState& state, Page& page, const VARIANT* fileSpec
     try {
         std::wstring pattern = optionalStringArg(fileSpecification);
         if (pattern.empty()) pattern = L"*.*";
+        // The switch that keeps listings to the site also keeps the pattern
+        // from climbing out of the listed folder.
+        if (policy::refusesListPattern(policy::isSwitchOn(policy::Switch::AllowVirtualFileListOnly), pattern)) {
+            page.writeHtml(policy::refusalParagraph(policy::Switch::AllowVirtualFileListOnly));
+            return 0;
+        }
 
         int16_t code = status::Success;
         std::wstring directory;

@@ -45,6 +45,13 @@ bool isPhysicalPath(std::wstring_view value) { return value.find_first_of(L"\\:"
 
 bool refusesPath(bool switchOn, std::wstring_view value) { return switchOn && isPhysicalPath(value); }
 
-bool refusesOption(bool switchOn, VARIANT_BOOL value) { return switchOn && value == VARIANT_TRUE; }
+// Any non-zero value turns an option on where it is used, so any non-zero
+// value is refused here: a native caller's 1 is as true as a script's -1.
+bool refusesOption(bool switchOn, VARIANT_BOOL value) { return switchOn && value != VARIANT_FALSE; }
+
+bool refusesListPattern(bool switchOn, std::wstring_view pattern) {
+    return switchOn && (pattern.find_first_of(L"\\/:") != std::wstring_view::npos ||
+                        pattern.find(L"..") != std::wstring_view::npos);
+}
 
 }  // namespace kb::policy

@@ -34,5 +34,8 @@ bool isPhysicalPath(std::wstring_view value);
 // Whether a guarded setter refuses its value, given the switch's state.
 bool refusesPath(bool switchOn, std::wstring_view value);
 bool refusesOption(bool switchOn, VARIANT_BOOL value);
+// With AllowVirtualFileListOnly on, a listing pattern may not reach out of
+// the listed folder: no separator, no drive colon, no "..".
+bool refusesListPattern(bool switchOn, std::wstring_view pattern);
 
 }  // namespace kb::policy

@@ -38,9 +38,13 @@ TEST(DownloadDirAge, CalendarDaysAcrossMonthsYearsAndLeapDays) {
 TEST(DownloadDirAge, OnlyOurOwnNamesAreCandidates) {
     EXPECT_EQ(downloadDirectoryDate(L"CL20261205-101500-17"), (CalendarDate{2026, 12, 5}));
     EXPECT_EQ(downloadDirectoryDate(L"CL20261207-201521--1"), (CalendarDate{2026, 12, 7}));
-    EXPECT_EQ(downloadDirectoryDate(L"CL20240229x"), (CalendarDate{2024, 2, 29}));
+    EXPECT_EQ(downloadDirectoryDate(L"CL20240229-235959-9999"), (CalendarDate{2024, 2, 29}));
+    EXPECT_EQ(downloadDirectoryDate(L"CL20240229-000000-0"), (CalendarDate{2024, 2, 29}));
     for (const wchar_t* name : {L"cl20261205-101500-17", L"Cl20261205-101500-17", L"CL20200101", L"CL_archive_2020",
-                                L"CL20261340-000000-1", L"CL20230229-000000-1", L"CL2026120-x", L"XCL20261205-1"}) {
+                                L"CL20261340-000000-1", L"CL20230229-000000-1", L"CL2026120-x", L"XCL20261205-1",
+                                L"CL20240229x", L"CL20200101_my_archive", L"CL20200101-101500", L"CL20200101-101500-",
+                                L"CL20200101-101500-017", L"CL20200101-101500-10000", L"CL20200101-246000-1",
+                                L"CL20200101-101500--2", L"CL20200101-101500-1x", L"CL20200101-1015000-1"}) {
         EXPECT_FALSE(downloadDirectoryDate(name).has_value()) << name;
     }
 }

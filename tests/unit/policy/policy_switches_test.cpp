@@ -21,11 +21,20 @@ TEST(PolicySwitches, PathRefusal) {
     EXPECT_FALSE(refusesPath(false, L"C:\\files"));
 }
 
-TEST(PolicySwitches, OptionRefusalOnlyForTrue) {
+TEST(PolicySwitches, OptionRefusalForAnyTrue) {
     EXPECT_TRUE(refusesOption(true, VARIANT_TRUE));
     EXPECT_FALSE(refusesOption(true, VARIANT_FALSE));
-    EXPECT_FALSE(refusesOption(true, 1));
+    EXPECT_TRUE(refusesOption(true, 1));  // a native caller's true is any non-zero value
     EXPECT_FALSE(refusesOption(false, VARIANT_TRUE));
+}
+
+TEST(PolicySwitches, ListPatternsStayInTheListedFolder) {
+    for (const wchar_t* pattern : {L"..\\..\\*", L"../*", L"sub/*.txt", L"C:*", L"..", L"a..b*"}) {
+        EXPECT_TRUE(refusesListPattern(true, pattern)) << pattern;
+        EXPECT_FALSE(refusesListPattern(false, pattern)) << pattern;
+    }
+    EXPECT_FALSE(refusesListPattern(true, L"*.zip"));
+    EXPECT_FALSE(refusesListPattern(true, L"a.b?c"));
 }
 
 TEST(PolicySwitches, NamesAndParagraphs) {
