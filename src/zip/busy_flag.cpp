@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <cwchar>
 
 namespace kb::busy {
@@ -21,12 +20,12 @@ int twoDigits(wchar_t a, wchar_t b) {
     return (a - L'0') * 10 + (b - L'0');
 }
 
+}  // namespace
+
 Stamp stampNow() {
     LocalTime t = localNow();
     return {t.hour, t.minute};
 }
-
-}  // namespace
 
 std::wstring flagFileName(Stamp stamp) {
     wchar_t name[16];
@@ -46,7 +45,9 @@ std::optional<Stamp> parseFlagName(std::wstring_view name) {
 
 bool isFresh(Stamp flag, Stamp now) {
     if (now.hour == flag.hour) return now.minute <= flag.minute + 5;
-    return now.hour == (flag.hour + 1) % 24 && now.minute < 5;
+    if (now.hour == (flag.hour + 1) % 24 && now.minute < 5) return true;
+    int age = ageInMinutes(flag, now);
+    return age < 0 && age >= -5;
 }
 
 int ageInMinutes(Stamp flag, Stamp now) {
@@ -55,16 +56,16 @@ int ageInMinutes(Stamp flag, Stamp now) {
     return ((diff + half) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay - half;
 }
 
-bool BusyFlag::freshFlagExcept(Stamp now, const std::wstring& own, int olderThan) {
+bool BusyFlag::freshFlagExcept(Stamp now, const std::wstring& own) {
     // Stale flags go on the way; malformed names are not flags and stay.
     bool found = false;
     forEachEntry(dir_ + kPattern, Listing::Files, [&](const Entry& e) {
         auto stamp = parseFlagName(e.name);
         if (!stamp || (!own.empty() && _wcsicmp(e.name.c_str(), own.c_str()) == 0)) return true;
-        if (!isFresh(*stamp, now)) {
-            ::DeleteFileW((dir_ + e.name).c_str());
-        } else if (ageInMinutes(*stamp, now) > olderThan) {
+        if (isFresh(*stamp, now)) {
             found = true;
+        } else {
+            ::DeleteFileW((dir_ + e.name).c_str());
         }
         return true;
     });
@@ -73,38 +74,37 @@ bool BusyFlag::freshFlagExcept(Stamp now, const std::wstring& own, int olderThan
 
 bool BusyFlag::isRaised() {
     try {
-        return freshFlagExcept(stampNow(), L"", INT_MIN);
+        return freshFlagExcept(clock_(), L"");
     } catch (...) {
         return false;
     }
 }
 
 RaiseResult BusyFlag::tryRaise() {
+    std::wstring name;
     try {
-        Stamp now = stampNow();
-        if (freshFlagExcept(now, L"", INT_MIN)) return RaiseResult::Busy;
-
-        std::wstring name = flagFileName(now);
-        UniqueFile file(::CreateFileW((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            // The same name means a flag raised in this very minute.
-            return ::GetLastError() == ERROR_FILE_EXISTS ? RaiseResult::Busy : RaiseResult::Unflagged;
-        }
-        file.reset();
-        raised_ = name;
-
-        // Someone may have tested in the same instant and raised a flag of
-        // another minute. Whoever holds the younger flag steps back.
-        if (freshFlagExcept(now, name, 0)) {
-            clear();
-            return RaiseResult::Busy;
-        }
-        return RaiseResult::Raised;
+        Stamp now = clock_();
+        if (freshFlagExcept(now, L"")) return RaiseResult::Busy;
+        name = flagFileName(now);
     } catch (...) {
-        clear();
-        return RaiseResult::Unflagged;
+        return RaiseResult::Busy;
     }
+
+    UniqueFile file(::CreateFileW((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) {
+        // The same name means a flag raised in this very minute.
+        return ::GetLastError() == ERROR_FILE_EXISTS ? RaiseResult::Busy : RaiseResult::Unflagged;
+    }
+    file.reset();
+    raised_ = name;
+
+    try {
+        if (!freshFlagExcept(clock_(), name)) return RaiseResult::Raised;
+    } catch (...) {
+    }
+    clear();
+    return RaiseResult::Busy;
 }
 
 void BusyFlag::clear() {

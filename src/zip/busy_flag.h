@@ -4,6 +4,7 @@
 // window, so both stay as they are.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,11 +22,16 @@ std::wstring flagFileName(Stamp stamp);
 std::optional<Stamp> parseFlagName(std::wstring_view name);
 
 // Fresh from the minute it was raised until five minutes later, up to
-// minute 4 of the next hour, and across midnight like any other hour.
+// minute 4 of the next hour, and across midnight like any other hour. A
+// stamp up to five minutes ahead of now, from a clock read a moment later
+// in another process, is fresh too.
 bool isFresh(Stamp flag, Stamp now);
 // Minutes from flag to now on a 24-hour dial, from -720 to 719: a flag
 // stamped a minute ahead of this clock is younger, not a day old.
 int ageInMinutes(Stamp flag, Stamp now);
+
+// The hour and minute of the local clock.
+Stamp stampNow();
 
 enum class RaiseResult {
     Raised,     // this call holds the flag
@@ -35,7 +41,9 @@ enum class RaiseResult {
 
 class BusyFlag {
 public:
-    explicit BusyFlag(std::wstring tempDirectory) : dir_(std::move(tempDirectory)) {}
+    using Clock = std::function<Stamp()>;
+    explicit BusyFlag(std::wstring tempDirectory, Clock clock = stampNow)
+        : dir_(std::move(tempDirectory)), clock_(std::move(clock)) {}
     BusyFlag(const BusyFlag&) = delete;
     BusyFlag& operator=(const BusyFlag&) = delete;
     ~BusyFlag() { clear(); }
@@ -43,18 +51,23 @@ public:
     // True while a fresh flag is present. Deletes stale flags, and only those.
     // Answers false on any error.
     bool isRaised();
-    // Tests and raises in one step: the flag is created exclusively, and of
-    // two operations that raised at the same time the older stamp goes on.
+    // Tests and raises in one step: the flag is created exclusively, and
+    // then the directory is read again. Any other fresh flag there means an
+    // operation that raised at the same time, which may not have seen ours:
+    // this one steps back. Where in doubt (a fault after the flag was
+    // created) it steps back too; only a directory that cannot take a flag
+    // at all lets the operation run unguarded.
     RaiseResult tryRaise();
     // Removes the flag this object raised, and no other.
     void clear();
 
 private:
     // Deletes stale flags, then reports whether a fresh flag other than own
-    // is present whose age exceeds olderThan.
-    bool freshFlagExcept(Stamp now, const std::wstring& own, int olderThan);
+    // is present.
+    bool freshFlagExcept(Stamp now, const std::wstring& own);
 
     std::wstring dir_;
+    Clock clock_;
     std::wstring raised_;
 };
 

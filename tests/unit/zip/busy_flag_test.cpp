@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace kb::busy {
 namespace {
 
@@ -21,7 +23,11 @@ TEST(BusyFlag, FreshnessWindow) {
         {{23, 58}, {23, 59}, true},
         // The window carries over midnight like any other hour.
         {{23, 58}, {0, 2}, true},    {{23, 58}, {0, 4}, true},    {{23, 58}, {0, 5}, false},
-        {{23, 0}, {0, 0}, true},     {{0, 0}, {23, 59}, false},
+        {{23, 0}, {0, 0}, true},     {{0, 6}, {23, 59}, false},
+        // Stamped by a clock read a moment later, across the hour or the
+        // day: fresh, not stale.
+        {{11, 0}, {10, 59}, true},   {{11, 3}, {10, 58}, true},   {{11, 4}, {10, 58}, false},
+        {{0, 0}, {23, 59}, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(isFresh(c.flag, c.now), c.fresh) << c.flag.hour << ":" << c.flag.minute << " at " << c.now.hour
@@ -100,6 +106,32 @@ TEST(BusyFlag, ScopeEndClearsTheRaisedFlag) {
         ASSERT_EQ(flag.tryRaise(), RaiseResult::Raised);
     }
     EXPECT_FALSE(BusyFlag(dir.path()).isRaised());
+}
+
+// Two operations across a minute boundary: A tests at 10:00 and finds
+// nothing, B raises its 10:01 flag and goes on, then A raises 10:00. A must
+// step back, whatever the stamps say, since B cannot have seen A's flag.
+TEST(BusyFlag, ARaiseThatMeetsAnotherFlagStepsBack) {
+    test::ScratchDir dir;
+    int reads = 0;
+    BusyFlag a(dir.path(), [&] {
+        if (++reads == 2) dir.makeFile(flagFileName({10, 1}));  // B, between A's test and A's re-test
+        return Stamp{10, 0};
+    });
+    EXPECT_EQ(a.tryRaise(), RaiseResult::Busy);
+    EXPECT_FALSE(dir.exists(flagFileName({10, 0})));
+    EXPECT_TRUE(dir.exists(flagFileName({10, 1})));
+}
+
+TEST(BusyFlag, AFaultAfterRaisingRefusesRatherThanRunUnguarded) {
+    test::ScratchDir dir;
+    int reads = 0;
+    BusyFlag flag(dir.path(), [&] {
+        if (++reads == 2) throw std::runtime_error("clock");
+        return Stamp{10, 0};
+    });
+    EXPECT_EQ(flag.tryRaise(), RaiseResult::Busy);
+    EXPECT_FALSE(dir.exists(flagFileName({10, 0})));
 }
 
 TEST(BusyFlag, DirectoryThatCannotHoldAFlag) {
