@@ -46,6 +46,17 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::wstring>& arg
                 return std::nullopt;
             }
             line.port = static_cast<int>(port);
+        } else if (a == L"--threads" && !run) {
+            if (!value(v)) return std::nullopt;
+            wchar_t* end = nullptr;
+            long threads = std::wcstol(v.c_str(), &end, 10);
+            if (v.empty() || *end || threads < 1 || threads > 64) {
+                error = L"--threads needs a number from 1 to 64";
+                return std::nullopt;
+            }
+            line.threads = static_cast<int>(threads);
+        } else if (a == L"--thread-per-request" && !run) {
+            line.threadPerRequest = true;
         } else if (run && line.page.empty() && !a.starts_with(L"--")) {
             line.page = a;
         } else {

@@ -14,11 +14,17 @@ struct CommandLine {
     std::wstring query;
     std::optional<std::wstring> form;  // run: the page is posted this form
     int port = 8080;
+    // serve: pages run on a pool of this many threads, each with an
+    // apartment that lives for many requests, as IIS runs them; with
+    // threadPerRequest, each request gets a thread and an apartment of its
+    // own instead.
+    int threads = 16;
+    bool threadPerRequest = false;
 };
 
 inline constexpr wchar_t kUsage[] =
     L"usage: asphost run --root DIR PAGE [--query STRING] [--form STRING]\n"
-    L"       asphost serve --root DIR [--port N]\n";
+    L"       asphost serve --root DIR [--port N] [--threads N | --thread-per-request]\n";
 
 // The arguments after the program name. Nothing, with error set, when they
 // do not form a command.

@@ -93,7 +93,9 @@ int main(const std::vector<std::wstring>& args) {
         printError(L"the root is not a folder: " + line->root);
         return 2;
     }
-    if (line->mode == CommandLine::Mode::Serve) return serveSite(root, line->port);
+    if (line->mode == CommandLine::Mode::Serve) {
+        return serveSite({root, line->port, line->threads, line->threadPerRequest});
+    }
     return runOnce(*line, root);
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "intrinsics/dispatch_object.h"
-#include "intrinsics/response_sink.h"
+#include "web/response_sink.h"
 
 #include <memory>
 #include <string>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "intrinsics/request.h"
-#include "intrinsics/response_sink.h"
+#include "web/response_sink.h"
 #include "intrinsics/value_store.h"
 #include "page/page_parser.h"
 

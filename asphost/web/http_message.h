@@ -2,7 +2,7 @@
 // response out. Pure text handling, no sockets.
 #pragma once
 
-#include "intrinsics/response_sink.h"
+#include "web/response_sink.h"
 
 #include <optional>
 #include <string>

@@ -1,0 +1,197 @@
+#include "server/connection.h"
+
+#include "common/text.h"
+#include "paths/virtual_path.h"
+#include "server/socket.h"
+#include "server/static_files.h"
+#include "web/http_message.h"
+#include "web/url_encoding.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace asphost {
+
+namespace {
+
+constexpr size_t kMaxHead = 32 * 1024;
+constexpr size_t kMaxBody = 8 * 1024 * 1024;
+constexpr DWORD kSocketTimeoutMs = 30000;
+
+std::mutex g_logMutex;
+
+// Reads the head of a request and as much of its body as it declares.
+bool readRequest(Socket& socket, std::string& head, std::string& body, const wchar_t*& refusal) {
+    std::string data;
+    char buffer[8192];
+    size_t end;
+    while ((end = data.find("\r\n\r\n")) == std::string::npos) {
+        if (data.size() > kMaxHead) {
+            refusal = L"431 Request Header Fields Too Large";
+            return false;
+        }
+        int n = ::recv(socket.get(), buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        data.append(buffer, static_cast<size_t>(n));
+    }
+    head = data.substr(0, end);
+    body = data.substr(end + 4);
+    return true;
+}
+
+class Connection {
+public:
+    Connection(SOCKET s, const ServerInfo& server, std::string remote)
+        : socket_(s), site_(*server.site), port_(server.port), remote_(std::move(remote)) {}
+
+    void setTimeouts(DWORD milliseconds) { socket_.setTimeouts(milliseconds); }
+
+    void handle() {
+        const wchar_t* refusal = nullptr;
+        std::string headText, body;
+        if (!readRequest(socket_, headText, body, refusal)) {
+            if (refusal) sendSimple(socket_, refusal, L"The request is too large.", false);
+            return;
+        }
+        std::optional<HttpRequest> request = parseRequestHead(headText);
+        if (!request) return refuse("400 Bad Request", L"The request is malformed.", false);
+        bool headOnly = request->method == "HEAD";
+        std::string status = serve(*request, body, headOnly);
+        logLine(request->method + " " + request->target + " " + status);
+    }
+
+private:
+    void refuse(const char* status, const std::wstring& message, bool headOnly) {
+        sendSimple(socket_, fromUtf8(status).c_str(), message, headOnly);
+    }
+
+    std::string serve(const HttpRequest& request, std::string& body, bool headOnly) {
+        if (request.method != "GET" && request.method != "HEAD" && request.method != "POST") {
+            sendSimple(socket_, L"405 Method Not Allowed", L"Only GET, HEAD and POST are served.", headOnly, {{L"Allow", L"GET, HEAD, POST"}});
+            return "405";
+        }
+        if (!request.header("Transfer-Encoding").empty()) {
+            refuse("411 Length Required", L"Send the body with a Content-Length.", headOnly);
+            return "411";
+        }
+        std::string lengthText = request.header("Content-Length");
+        size_t length = 0;
+        if (!lengthText.empty()) {
+            char* end = nullptr;
+            unsigned long long n = std::strtoull(lengthText.c_str(), &end, 10);
+            if (*end != '\0' || lengthText[0] == '-') {
+                refuse("400 Bad Request", L"The Content-Length is malformed.", headOnly);
+                return "400";
+            }
+            if (n > kMaxBody) {
+                refuse("413 Content Too Large", L"The request body is too large.", headOnly);
+                return "413";
+            }
+            length = static_cast<size_t>(n);
+        }
+        char buffer[8192];
+        while (body.size() < length) {
+            int n = ::recv(socket_.get(), buffer, sizeof buffer, 0);
+            if (n <= 0) return "-";
+            body.append(buffer, static_cast<size_t>(n));
+        }
+        body.resize(length);
+
+        if (request.target.empty() || request.target[0] != '/') {
+            refuse("400 Bad Request", L"Only paths of this site are served.", headOnly);
+            return "400";
+        }
+        std::optional<std::wstring> path = safeRequestPath(urlDecode(request.path(), false));
+        if (!path) {
+            refuse("403 Forbidden", L"The path is not allowed.", headOnly);
+            return "403";
+        }
+        std::wstring physical = physicalPath(site_.root, *path);
+        DWORD attributes = ::GetFileAttributesW(physical.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (!path->ends_with(L"/")) {
+                std::wstring location = fromUtf8(request.path()) + L"/";
+                if (!request.query().empty()) location += L"?" + fromUtf8(request.query());
+                sendSimple(socket_, L"301 Moved Permanently", L"The folder is at " + location, headOnly, {{L"Location", location}});
+                return "301";
+            }
+            attributes = INVALID_FILE_ATTRIBUTES;
+            for (const wchar_t* name : kDefaultDocuments) {
+                DWORD a = ::GetFileAttributesW((physical + L"\\" + name).c_str());
+                if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
+                    *path += name;
+                    physical = physicalPath(site_.root, *path);
+                    attributes = a;
+                    break;
+                }
+            }
+            if (attributes == INVALID_FILE_ATTRIBUTES) {
+                refuse("403 Forbidden", L"Directory listing is not allowed.", headOnly);
+                return "403";
+            }
+        }
+        std::wstring ext = extensionOf(*path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ||
+            isHiddenExtension(ext)) {
+            refuse("404 Not Found", L"The page cannot be found.", headOnly);
+            return "404";
+        }
+        if (ext == L".asp") return runAsp(request, *path, body, headOnly);
+        if (request.method == "POST") {
+            sendSimple(socket_, L"405 Method Not Allowed", L"Static files take no POST.", headOnly, {{L"Allow", L"GET, HEAD"}});
+            return "405";
+        }
+        std::string status;
+        sendFile(socket_, physical, headOnly, status);
+        return status;
+    }
+
+    std::string runAsp(const HttpRequest& http, const std::wstring& path, std::string& body, bool headOnly) {
+        PageRequest page;
+        page.pagePath = path;
+        page.data.method = fromUtf8(http.method);
+        page.data.rawQuery = http.query();
+        page.data.body = std::move(body);
+        page.data.contentType = http.header("Content-Type");
+        for (const auto& [name, value] : http.headers) page.data.headers.emplace_back(fromUtf8(name), fromUtf8(value));
+        page.data.serverVariables = {
+            {L"SERVER_NAME", L"127.0.0.1"},
+            {L"SERVER_PORT", std::to_wstring(port_)},
+            {L"SERVER_PROTOCOL", fromUtf8(http.version)},
+            {L"REMOTE_ADDR", fromUtf8(remote_)},
+            {L"REMOTE_HOST", fromUtf8(remote_)},
+        };
+        for (const auto& [name, value] : parseCookies(fromUtf8(http.header("Cookie")))) {
+            if (_wcsicmp(name.c_str(), kSessionCookie) == 0) page.sessionCookie = value;
+        }
+        SocketSink sink(socket_, headOnly);
+        std::optional<PageFailure> failure = runPage(site_, page, sink);
+        if (failure) logLine(kb::toUtf8(describe(*failure)));
+        return sink.status();
+    }
+
+    Socket socket_;
+    SiteState& site_;
+    int port_;
+    std::string remote_;
+};
+
+}  // namespace
+
+void logLine(const std::string& line) {
+    std::lock_guard<std::mutex> guard(g_logMutex);
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void serveConnection(SOCKET s, const ServerInfo& server, const std::string& remote) {
+    try {
+        Connection connection(s, server, remote);
+        connection.setTimeouts(kSocketTimeoutMs);
+        connection.handle();
+    } catch (...) {
+        logLine("request failed unexpectedly");
+    }
+}
+
+}  // namespace asphost

@@ -1,0 +1,56 @@
+#include "server/socket.h"
+
+#include "common/text.h"
+#include "web/http_message.h"
+
+#include <algorithm>
+
+namespace asphost {
+
+Socket::~Socket() {
+    if (s_ == INVALID_SOCKET) return;
+    ::shutdown(s_, SD_SEND);
+    char scratch[512];
+    while (::recv(s_, scratch, sizeof scratch, 0) > 0) {
+    }
+    ::closesocket(s_);
+}
+
+void Socket::setTimeouts(DWORD milliseconds) {
+    ::setsockopt(s_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&milliseconds), sizeof milliseconds);
+    ::setsockopt(s_, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&milliseconds), sizeof milliseconds);
+}
+
+bool Socket::sendAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        int n = ::send(s_, bytes.data(), static_cast<int>(std::min<size_t>(bytes.size(), 1 << 20)), 0);
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+void SocketSink::sendHead(const ResponseHead& head) {
+    status_ = kb::toUtf8(head.status.substr(0, 3));
+    ok_ = ok_ && socket_.sendAll(formatResponseHead(head));
+}
+
+void SocketSink::sendBody(std::string_view bytes) {
+    if (!headOnly_) ok_ = ok_ && socket_.sendAll(bytes);
+}
+
+void sendSimple(Socket& socket, const wchar_t* status, const std::wstring& message, bool headOnly,
+                HeaderList headers) {
+    std::string body = kb::toUtf8(L"<!DOCTYPE html><html><head><title>" + std::wstring(status) +
+                                  L"</title></head><body><h1>" + status + L"</h1><p>" + kb::htmlEscape(message) +
+                                  L"</p></body></html>\r\n");
+    ResponseHead head;
+    head.status = status;
+    head.contentLength = body.size();
+    head.headers = std::move(headers);
+    SocketSink sink(socket, headOnly);
+    sink.sendHead(head);
+    sink.sendBody(body);
+}
+
+}  // namespace asphost

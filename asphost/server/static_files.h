@@ -1,0 +1,21 @@
+// What of the site is served as it is, and how.
+#pragma once
+
+#include "server/socket.h"
+
+#include <string>
+
+namespace asphost {
+
+// Files that belong to the site's code, never to its visitors.
+bool isHiddenExtension(const std::wstring& extension);
+
+// The default documents a folder's address serves, in the order tried.
+inline constexpr const wchar_t* kDefaultDocuments[] = {L"default.asp", L"index.asp", L"index.html", L"index.htm",
+                                                       L"default.htm"};
+
+// Sends the file with its content type and length; status receives "200",
+// or "404" when it cannot be read.
+void sendFile(Socket& socket, const std::wstring& path, bool headOnly, std::string& status);
+
+}  // namespace asphost
