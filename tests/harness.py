@@ -168,6 +168,19 @@ class Harness:
                 raise SystemExit(f"regsvr32 of the {arch} component failed ({rc})")
 
 
+def resident_kib(pid):
+    """A process's resident memory in KiB, as Linux sees the Wine process;
+    None once it has gone."""
+    try:
+        with open(f"/proc/{pid}/status") as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return None
+
+
 def unix_path(path, prefix):
     """The Linux path of a Wine path on Z: or C:."""
     drive, rest = path[0].upper(), path[2:].replace("\\", "/")

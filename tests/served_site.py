@@ -1,18 +1,21 @@
 """Starts `asphost serve` on a free port for a test and stops it again."""
 
+import collections
 import http.client
 import socket
 import subprocess
+import threading
 import time
 
-from harness import win_path
+from harness import resident_kib, win_path
 
 
 class ServedSite:
-    def __init__(self, h, arch, root):
+    def __init__(self, h, arch, root, options=()):
         self.h = h
         exe = h.bin_dir(arch) / "asphost.exe"
-        self.proc = subprocess.Popen([h.loader(arch), str(exe), "serve", "--root", win_path(root), "--port", "0"],
+        self.proc = subprocess.Popen([h.loader(arch), str(exe), "serve", "--root", win_path(root), "--port", "0",
+                                      *options],
                                      env=h.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                      stdin=subprocess.DEVNULL)
         self.port = None
@@ -29,6 +32,18 @@ class ServedSite:
         if self.port is None:
             self.stop()
             raise RuntimeError("asphost serve did not start:\n" + "".join(self.log))
+        # The server logs every request: read on, or its pipe fills and every
+        # page waits on its log line.
+        self.log = collections.deque(self.log, maxlen=2000)
+        self.reader = threading.Thread(target=self._read_log, daemon=True)
+        self.reader.start()
+
+    def _read_log(self):
+        for line in iter(self.proc.stdout.readline, b""):
+            self.log.append(line.decode("utf-8", "replace"))
+
+    def resident_kib(self):
+        return resident_kib(self.proc.pid)
 
     @property
     def base(self):
@@ -68,6 +83,8 @@ class ServedSite:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait(timeout=30)
+        if hasattr(self, "reader"):
+            self.reader.join(timeout=30)
         self.proc.stdout.close()
 
     def __enter__(self):
