@@ -51,10 +51,15 @@ ClassFactory g_factory;
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         kb::module::setHandle(instance);
         ::DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded by FreeLibrary, which happens only before the first
+        // object pinned the DLL. At process exit (reserved set) other DLLs
+        // may already be gone, and nothing is released.
+        kb::module::releaseAtUnload();
     }
     return TRUE;
 }

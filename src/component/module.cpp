@@ -7,6 +7,7 @@
 #include <atomic>
 #include <mutex>
 #include <new>
+#include <utility>
 
 namespace kb::module {
 
@@ -16,8 +17,19 @@ HMODULE g_module = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 
+std::atomic<bool> g_pinned{false};
+
 std::mutex g_typeInfoMutex;
-ITypeInfo* g_typeInfo = nullptr;  // kept for the life of the process
+ITypeInfo* g_typeInfo = nullptr;  // kept while the module is loaded
+
+void pin() {
+    if (g_pinned.exchange(true)) return;
+    HMODULE self = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                              reinterpret_cast<LPCWSTR>(&pin), &self)) {
+        g_pinned = false;  // tried again by the next object
+    }
+}
 
 }  // namespace
 
@@ -42,10 +54,18 @@ std::wstring folder() {
     return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
-void objectCreated() { ++g_objects; }
+void objectCreated() {
+    ++g_objects;
+    pin();
+}
 void objectDestroyed() { --g_objects; }
 void lock(bool lock) { lock ? ++g_locks : --g_locks; }
-bool canUnload() { return g_objects == 0 && g_locks == 0; }
+bool canUnload() { return !g_pinned && g_objects == 0 && g_locks == 0; }
+
+void releaseAtUnload() noexcept {
+    ITypeInfo* info = std::exchange(g_typeInfo, nullptr);
+    if (info) info->Release();
+}
 
 HRESULT loadTypeLibrary(ITypeLib** library) {
     return guarded([&] { return ::LoadTypeLibEx(path().c_str(), REGKIND_NONE, library); });
