@@ -8,6 +8,7 @@ Ends with "N passed, N failed" and exits non-zero when anything failed.
 import argparse
 import importlib.util
 import sys
+import time
 import traceback
 from pathlib import Path
 
@@ -15,12 +16,15 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 from harness import ARCHES, ROOT, Harness  # noqa: E402
 
 # Areas run in this order; any other area with a suite.py runs after them.
-ORDER = ["unit", "registration", "script"]
+ORDER = ["layout", "unit", "registration", "script"]
 
 
 def discover(selected):
     tests = ROOT / "tests"
     found = {p.parent.name: p for p in tests.glob("*/suite.py")}
+    unknown = sorted(set(selected or []) - set(found))
+    if unknown:
+        raise SystemExit(f"run.py: no test area {', '.join(unknown)}; the areas are {', '.join(sorted(found))}")
     names = [n for n in ORDER if n in found] + sorted(n for n in found if n not in ORDER)
     if selected:
         names = [n for n in names if n in selected]
@@ -35,12 +39,14 @@ def main():
     parser.add_argument("-v", "--verbose", action="store_true")
     args = parser.parse_args()
 
+    areas = discover(args.area)
     h = Harness(args.build, tuple(args.arch or ARCHES), args.area, args.verbose)
     h.start_wine()
     try:
-        for name, path in discover(args.area):
+        for name, path in areas:
             h.area = name
             print(f"== {name}", flush=True)
+            started, passed, failed = time.monotonic(), h.passed, len(h.failed)
             spec = importlib.util.spec_from_file_location(f"suite_{name}", path)
             module = importlib.util.module_from_spec(spec)
             try:
@@ -48,6 +54,8 @@ def main():
                 module.run(h)
             except Exception:
                 h.record("suite raised", False, traceback.format_exc())
+            print(f"== {name}: {h.passed - passed} passed, {len(h.failed) - failed} failed "
+                  f"in {time.monotonic() - started:.0f} s", flush=True)
     finally:
         h.area = ""
         h.stop_wine()

@@ -193,16 +193,11 @@ void Call::returnVariant(const VARIANT& v) {
 
 void Call::forwardToDefault(IDispatch* target) {
     DISPPARAMS none{};
-    EXCEPINFO info{};
+    kb::UniqueExcepInfo info;
     HRESULT hr = target->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, flags_, params_ ? params_ : &none, result_,
-                                &info, nullptr);
+                                info.put(), nullptr);
     if (hr == DISP_E_EXCEPTION) {
-        if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-        ScriptException e{info.scode ? info.scode : E_FAIL, kb::fromBstr(info.bstrSource), kb::fromBstr(info.bstrDescription)};
-        ::SysFreeString(info.bstrSource);
-        ::SysFreeString(info.bstrDescription);
-        ::SysFreeString(info.bstrHelpFile);
-        throw e;
+        throw ScriptException{info.code(), kb::fromBstr(info.get().bstrSource), kb::fromBstr(info.get().bstrDescription)};
     }
     kb::throwIfFailed(hr);
 }

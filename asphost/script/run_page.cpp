@@ -95,12 +95,9 @@ std::optional<ScriptError> execute(const PageScript& script, IDispatch* globals,
     kb::throwIfFailed(engine->AddNamedItem(L"Page", SCRIPTITEM_ISVISIBLE | SCRIPTITEM_GLOBALMEMBERS));
     kb::throwIfFailed(engine->SetScriptState(SCRIPTSTATE_STARTED));
 
-    EXCEPINFO info{};
+    kb::UniqueExcepInfo info;
     HRESULT hr = parse->ParseScriptText(script.text.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE,
-                                        nullptr, &info);
-    ::SysFreeString(info.bstrSource);
-    ::SysFreeString(info.bstrDescription);
-    ::SysFreeString(info.bstrHelpFile);
+                                        nullptr, info.put());
     engine->Close();
     engine.reset();
     parse.reset();

@@ -1,5 +1,6 @@
 #include "script/script_site.h"
 
+#include "common/errors.h"
 #include "common/text.h"
 #include "intrinsics/dispatch_object.h"
 
@@ -78,32 +79,31 @@ STDMETHODIMP ScriptSite::GetDocVersionString(BSTR* version) {
 
 STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
     if (!error) return S_OK;
-    EXCEPINFO info{};
-    error->GetExceptionInfo(&info);
-    if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-    HRESULT code = info.scode ? info.scode : static_cast<HRESULT>(0x80004005 /* E_FAIL */);
-    std::wstring source = kb::fromBstr(info.bstrSource);
-    std::wstring description = kb::fromBstr(info.bstrDescription);
-    ::SysFreeString(info.bstrSource);
-    ::SysFreeString(info.bstrDescription);
-    ::SysFreeString(info.bstrHelpFile);
-    if (ignoreError_ && ignoreError_(code)) return S_OK;
+    return kb::guarded([&] {
+        kb::UniqueExcepInfo info;
+        error->GetExceptionInfo(info.put());
+        HRESULT code = info.code();
+        std::wstring source = kb::fromBstr(info.get().bstrSource);
+        std::wstring description = kb::fromBstr(info.get().bstrDescription);
+        if (ignoreError_ && ignoreError_(code)) return S_OK;
 
-    DWORD context = 0;
-    ULONG line = 0;
-    LONG column = 0;
-    error->GetSourcePosition(&context, &line, &column);
+        DWORD context = 0;
+        ULONG line = 0;
+        LONG column = 0;
+        error->GetSourcePosition(&context, &line, &column);
 
-    ScriptError found;
-    found.pos = positionOf(script_, static_cast<int>(line));
-    if (source.empty()) {
-        source = script_.language == Language::VBScript ? L"Microsoft VBScript runtime error" : L"Microsoft JScript runtime error";
-    }
-    if (description.empty()) description = systemMessage(code);
-    if (description.empty()) description = L"Unknown error.";
-    found.message = source + L" '" + hresultText(code) + L"': " + description;
-    error_ = std::move(found);
-    return S_OK;
+        ScriptError found;
+        found.pos = positionOf(script_, static_cast<int>(line));
+        if (source.empty()) {
+            source = script_.language == Language::VBScript ? L"Microsoft VBScript runtime error"
+                                                            : L"Microsoft JScript runtime error";
+        }
+        if (description.empty()) description = systemMessage(code);
+        if (description.empty()) description = L"Unknown error.";
+        found.message = source + L" '" + hresultText(code) + L"': " + description;
+        error_ = std::move(found);
+        return S_OK;
+    });
 }
 
 }  // namespace asphost

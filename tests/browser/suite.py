@@ -11,6 +11,7 @@ import urllib.parse
 from pathlib import Path
 
 from served_site import ServedSite
+from zipcheck import verify_zip
 
 HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent.parent
@@ -26,34 +27,6 @@ def install_playwright(h):
     h.record("npm ci installs playwright-core", result.returncode == 0,
              result.stdout.decode(errors="replace")[-2000:] + result.stderr.decode(errors="replace")[-2000:])
     return result.returncode == 0
-
-
-def archive_names(archive, password):
-    result = subprocess.run(["7z", "l", "-slt", f"-p{password}", str(archive)], capture_output=True, timeout=120)
-    if result.returncode != 0:
-        return None
-    return sorted(line[7:] for line in result.stdout.decode(errors="replace").splitlines() if line.startswith("Path = ")
-                  and line[7:] != str(archive))
-
-
-def archive_problems(archive, password, expected):
-    """What is wrong with an archive that must hold exactly `expected`
-    (entry name -> source file) behind `password`."""
-    problems = []
-    test = subprocess.run(["7z", "t", f"-p{password}", str(archive)], capture_output=True, timeout=120)
-    if test.returncode != 0:
-        problems.append("7z t failed: " + test.stdout.decode(errors="replace")[-500:])
-    names = archive_names(archive, password)
-    if names != sorted(expected):
-        problems.append(f"entries {names}, expected {sorted(expected)}")
-    for name, source in expected.items():
-        data = subprocess.run(["7z", "x", "-so", f"-p{password}", str(archive), name], capture_output=True, timeout=120)
-        if data.stdout != source.read_bytes():
-            problems.append(f"{name} differs from its source")
-    wrong = subprocess.run(["7z", "t", "-pnot-the-password", str(archive)], capture_output=True, timeout=120)
-    if password and wrong.returncode == 0:
-        problems.append("the archive opens with a wrong password")
-    return problems
 
 
 def fresh_site(h, *parts):
@@ -84,7 +57,7 @@ def browser_flow(h, arch):
              report["status"] == "0" and report["progressShown"] and "2 file(s) zipped" in report["outcome"], str(report))
     h.record(f"{arch} browser: the link points into the download area",
              re.fullmatch(r"/downloads/CL\d{8}-\d{6}-\d+/selection\.zip", report["href"] or "") is not None, report["href"])
-    problems = archive_problems(Path(report["download"]), "s3cret", {n: site / "samples" / n for n in picked})
+    problems = verify_zip(Path(report["download"]), "s3cret", {n: site / "samples" / n for n in picked})
     h.record(f"{arch} browser: the download opens in 7-Zip with the password and holds exactly the two files",
              not problems, "\n".join(problems))
     h.record(f"{arch} browser: the housekeeping page reloads", report["removedCount"] == "0"
@@ -143,7 +116,7 @@ def concurrent_zips(h, arch):
                 archive.write_bytes(data)
                 ok = got_status == 200 and got_headers.get("Content-Type") == "application/zip" \
                     and got_headers.get("Content-Length") == str(len(data))
-                problems = archive_problems(archive, password, {f: site / "samples" / f for f in files})
+                problems = verify_zip(archive, password, {f: site / "samples" / f for f in files})
                 h.record(f"{arch} concurrent: visitor {i} gets its own files behind its own password", ok and not problems,
                          "\n".join(problems) + f"\n{got_status} {got_headers}")
             elif status == 200 and "Busy at present, please try again later." in page:

@@ -1,8 +1,10 @@
 // The three calls as the component makes them: their contract, their
 // failure codes, and that a failure leaves nothing behind.
 #include "api/calls.h"
-#include "archive/library_codes.h"
-#include "temp_dir.h"
+#include "base/library_codes.h"
+#include "common/text.h"
+#include "scratch_dir.h"
+#include "test_data.h"
 
 #include <windows.h>
 
@@ -14,8 +16,10 @@
 namespace lsz {
 namespace {
 
-using test::ansi;
-using test::TempDir;
+// The ANSI code page form of a test path, which is plain ASCII.
+std::string ansi(const std::wstring& s) { return kb::toAnsiExact(s).value(); }
+
+using kb::test::ScratchDir;
 
 constexpr int32_t kPlain = 0x0001;
 constexpr int32_t kEncrypted = 0x0011;
@@ -39,7 +43,7 @@ protected:
     std::wstring in(const std::wstring& name = L"") const { return dir_.path() + L"in\\" + name; }
     std::wstring out(const std::wstring& name = L"") const { return dir_.path() + L"out\\" + name; }
 
-    TempDir dir_;
+    ScratchDir dir_;
 };
 
 TEST_F(ApiTest, WritesTheArchiveAndNothingElse) {

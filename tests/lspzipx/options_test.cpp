@@ -36,13 +36,14 @@ TEST(Options, AcceptsPasswordsOfOneTo255Bytes) {
     EXPECT_FALSE(passwordAcceptable(over));
 }
 
-TEST(Options, ThreadsComeFromTheEnvironmentOrTheProcessors) {
+TEST(Options, OneThreadPerProcessorUpToTheCap) {
     struct Case {
         const wchar_t* environment;
         unsigned processors;
         unsigned expected;
     } cases[] = {
-        {nullptr, 2, 2}, {nullptr, 0, 1}, {nullptr, 32, 8}, {L"1", 4, 1}, {L"65", 2, 2}, {L"3x", 2, 2},
+        {nullptr, 2, 2}, {nullptr, 0, 1}, {nullptr, 32, 32}, {nullptr, 100, 64}, {L"1", 4, 1},
+        {L"8", 32, 8}, {L"8", 2, 2}, {L"65", 2, 2}, {L"3x", 2, 2},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(workerThreads(c.environment, c.processors), c.expected)

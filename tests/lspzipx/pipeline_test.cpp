@@ -1,9 +1,10 @@
 // The pipeline against its oracle: whatever the thread count, the same
 // chunks, verdicts and bytes; and what it hands over inflates back to the
 // files.
-#include "archive/library_codes.h"
+#include "base/library_codes.h"
 #include "deflate/pipeline.h"
-#include "temp_dir.h"
+#include "scratch_dir.h"
+#include "test_data.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -15,7 +16,7 @@
 namespace lsz {
 namespace {
 
-using test::TempDir;
+using kb::test::ScratchDir;
 using Bytes = std::vector<uint8_t>;
 
 struct Received {
@@ -117,7 +118,7 @@ protected:
         return recorder.entries;
     }
 
-    TempDir dir_;
+    ScratchDir dir_;
     std::vector<std::pair<std::string, Bytes>> files_;
 };
 

@@ -56,12 +56,5 @@ TEST(StoredNames, AreUtf8WithForwardSlashes) {
     EXPECT_ANY_THROW(zipEntryName(std::wstring(L"bad") + wchar_t(0xD800)));
 }
 
-TEST(StoredNames, FindsTheFirstRepeat) {
-    EXPECT_EQ(firstRepeatedName({"a", "b", "c"}), std::nullopt);
-    EXPECT_EQ(firstRepeatedName({"a", "b/a", "a"}), std::optional<size_t>(2));
-    EXPECT_EQ(firstRepeatedName({"A.txt", "a.txt"}), std::nullopt);  // different files where case matters
-    EXPECT_EQ(firstRepeatedName({}), std::nullopt);
-}
-
 }  // namespace
 }  // namespace lsz

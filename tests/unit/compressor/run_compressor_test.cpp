@@ -1,6 +1,6 @@
 #include "compressor/run_compressor.h"
 
-#include "test_support.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "zip/busy_flag.h"
 
 #include "common/clock.h"
-#include "test_support.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "compressor/run_compressor.h"
 #include "zip/do_zip.h"
 
-#include "test_support.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -89,16 +89,17 @@ int copiesLeftAfterUse() {
     dir.makeDirectory(L"dl");
     if (memoryHolds(marker)) return 2;
     {
-        // Through the operation, as a page runs it (the library beside the
-        // test program is missing, so the request goes no further).
-        ComponentState state;
-        state.sourceFileList = dir / L"a.txt";
-        state.zipFileName = L"a.zip";
-        state.virtualTargetRoot = L"/dl";
-        state.tempDirectory = dir.path();
-        state.encryptString.assign(marker.wide);
+        // Through the operation, as a page runs it (there is no library in
+        // the scratch folder, so the request goes no further).
+        ZipRequest request;
+        request.sourceFileList = dir / L"a.txt";
+        request.zipFileName = L"a.zip";
+        request.virtualTargetRoot = L"/dl";
+        request.tempDirectory = dir.path();
+        request.libraryFolder = dir.path();
+        request.password.assign(marker.wide);
         RecordingPage page(dir / L"dl");
-        runZipOperation(state, page);
+        runZipOperation(request, page);
     }
     {
         // Through the real library, both ways in.

@@ -1,6 +1,6 @@
 #include "zip/unique_directory.h"
 
-#include "test_support.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 

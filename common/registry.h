@@ -1,0 +1,23 @@
+// Reading administrator settings under HKEY_LOCAL_MACHINE. On 64-bit Windows
+// a 32-bit process is silently redirected to the 32-bit view, so a setting
+// made with the ordinary registry editor would be missed there; both views
+// are read.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace kb {
+
+// The default value of HKLM\path in one view (KEY_WOW64_64KEY or
+// KEY_WOW64_32KEY), or nothing when the key or a string value is missing or
+// cannot be read.
+std::optional<std::wstring> readMachineSetting(const std::wstring& path, REGSAM view);
+
+// True when the default value of HKLM\path in either view is a setting
+// that isOn accepts.
+bool anyMachineSetting(const std::wstring& path, bool (*isOn)(const std::wstring& setting));
+
+}  // namespace kb

@@ -1,0 +1,156 @@
+#include "component/crateload2.h"
+
+#include "common/errors.h"
+#include "common/text.h"
+#include "component/module.h"
+#include "component/variant_args.h"
+#include "maintenance/delete_old_files.h"
+#include "maintenance/file_listing.h"
+#include "status/status_messages.h"
+#include "zip/temp_directory.h"
+
+namespace kb {
+
+Crateload2::Crateload2() {
+    // Every other member starts at its initial value (see ComponentState).
+    state_.tempDirectory = kb::getTempFilePath();
+    module::objectCreated();
+}
+
+Crateload2::~Crateload2() { module::objectDestroyed(); }
+
+// IUnknown
+
+STDMETHODIMP Crateload2::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Crateload2) {
+        *object = static_cast<_Crateload2*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) Crateload2::AddRef() { return ++refs_; }
+
+STDMETHODIMP_(ULONG) Crateload2::Release() {
+    ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+// IDispatch
+
+STDMETHODIMP Crateload2::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP Crateload2::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return module::interfaceTypeInfo(info);
+}
+
+STDMETHODIMP Crateload2::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    HRESULT hr = module::interfaceTypeInfo(info.put());
+    if (FAILED(hr)) return hr;
+    return info->GetIDsOfNames(names, count, ids);
+}
+
+STDMETHODIMP Crateload2::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                EXCEPINFO* excepInfo, UINT* argErr) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    HRESULT hr = module::interfaceTypeInfo(info.put());
+    if (FAILED(hr)) return hr;
+    return info->Invoke(static_cast<_Crateload2*>(this), id, flags, params, result, excepInfo, argErr);
+}
+
+// Page life
+
+STDMETHODIMP Crateload2::onStartPage(ScriptingContext** SContext) {
+    // The caller's variable is left as it is; we keep our own reference.
+    context_ = (SContext && *SContext) ? ComPtr<IDispatch>(*SContext) : ComPtr<IDispatch>();
+    return S_OK;
+}
+
+// Operations: each turns every fault into its own status, so none fails the call.
+
+STDMETHODIMP Crateload2::doZip(VARIANT* ErrorNumber, VARIANT* ErrorText, VARIANT_BOOL* result) {
+    if (!result) return E_POINTER;
+    return guarded([&] {
+        ZipRequest request{state_.sourceFileList,
+                           state_.zipFileName,
+                           state_.virtualTargetRoot,
+                           state_.compressionRate,
+                           state_.recurseDirs != VARIANT_FALSE,
+                           state_.encryptString,
+                           state_.encryptStringRefused,
+                           state_.deleteOriginalFiles != VARIANT_FALSE,
+                           state_.tempDirectory,
+                           module::folder()};
+        state_.zipfileDownloadHref.clear();
+        AspPage target = page();
+        ZipOutcome outcome = runZipOperation(request, target);
+        if (outcome.mappedSource) state_.sourceFileList = *outcome.mappedSource;
+        state_.zipfileDownloadHref = outcome.downloadHref;
+        *result = outcome.succeeded ? VARIANT_TRUE : VARIANT_FALSE;
+        if (outcome.reportStatus) reportStatus(outcome, ErrorNumber, ErrorText);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Crateload2::deleteOldFiles(short* result) {
+    if (!result) return E_POINTER;
+    return guarded([&] {
+        AspPage target = page();
+        *result = deleteOldDownloadDirectories(state_.virtualTargetRoot, state_.daysOldToDelete, target);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Crateload2::fileListing(VARIANT* FileSpecification, short* result) {
+    if (!result) return E_POINTER;
+    return guarded([&] {
+        AspPage target = page();
+        *result = 0;
+        std::wstring pattern;
+        try {
+            pattern = optionalStringArg(FileSpecification);
+        } catch (...) {
+            // A specification with no text form is the listing's general error.
+            target.writeHtml(status::errorParagraph(status::FileListingGeneralError));
+            return S_OK;
+        }
+        ListingRequest request{state_.fileListRoot, pattern, state_.beforeFileHTML, state_.afterFileHTML};
+        *result = listFiles(request, target);
+        return S_OK;
+    });
+}
+
+void Crateload2::reportStatus(const ZipOutcome& outcome, VARIANT* errorNumber, VARIANT* errorText) {
+    try {
+        VARIANT number;
+        V_VT(&number) = VT_I4;
+        V_I4(&number) = outcome.errorNumber;
+        if (outcome.errorNumber <= 32767) {
+            V_VT(&number) = VT_I2;
+            V_I2(&number) = static_cast<short>(outcome.errorNumber);
+        }
+        writeOutArg(errorNumber, number);
+        UniqueVariant text;
+        V_VT(text.get()) = VT_BSTR;
+        V_BSTR(text.get()) = toBstr(outcome.errorText);
+        writeOutArg(errorText, *text.get());
+    } catch (...) {
+        // An out-parameter of a type that cannot take the value keeps its old one.
+    }
+}
+
+}  // namespace kb

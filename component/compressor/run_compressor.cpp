@@ -1,0 +1,115 @@
+#include "compressor/run_compressor.h"
+
+#include "common/text.h"
+#include "status/status_messages.h"
+
+#include <mutex>
+#include <optional>
+
+namespace kb::compressor {
+
+namespace {
+
+constexpr int32_t kCreateArchive = 2;
+
+template <typename Fn>
+Fn function(HMODULE library, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+}
+
+int16_t status16(int32_t code) {
+    if (code < INT16_MIN || code > INT16_MAX) return status::CompressorAborted;
+    return static_cast<int16_t>(code);
+}
+
+// The calls in their order; Text is the string type the calls take.
+template <typename Text, typename Password, typename Include, typename Execute>
+int16_t drive(Password setPassword, Include include, Execute execute, const typename Text::value_type* password,
+              const Text& source, const Text& zipPath, const Request& request) {
+    if (password) {
+        if (!setPassword) return status::CompressorAborted;
+        if (setPassword(password) == 0) return status::PasswordRefused;
+    }
+    int16_t options = optionWord(request.recurse, password != nullptr, request.deleteOriginals);
+    if (!include) return status::CompressorAborted;
+    if (include(source.c_str()) == 0) return status::SourceRefused;
+    if (!execute) return status::CompressorAborted;
+    return status16(execute(zipPath.c_str(), kCreateArchive, request.rate, options));
+}
+
+int16_t runWide(HMODULE library, const Request& request) {
+    return drive<std::wstring>(function<PasswordWFn>(library, "LSZIP_PASSWORDW"),
+                               function<IncludeWFn>(library, "LSZIP_INCLUDEW"),
+                               function<ExecuteWFn>(library, "LSZIP_EXECUTEW"),
+                               request.password.empty() ? nullptr : request.password.c_str(), request.source,
+                               request.zipPath, request);
+}
+
+int16_t runAnsi(HMODULE library, const Request& request) {
+    // Every string is converted before the first call, so that a refusal
+    // leaves no setting behind in the library.
+    SecretA password;
+    if (!request.password.empty()) {
+        std::optional<std::string> bytes = toAnsiExact(request.password.view());
+        if (!bytes) return status::PasswordRefused;
+        password = SecretA::adopt(*bytes);
+    }
+    std::optional<std::string> source = toAnsiExact(request.source);
+    if (!source) return status::SourceRefused;
+    std::optional<std::string> zipPath = toAnsiExact(request.zipPath);
+    if (!zipPath) return status::InvalidZipFileName;
+    return drive<std::string>(function<PasswordFn>(library, "LSZIP_PASSWORD"),
+                              function<IncludeFn>(library, "LSZIP_INCLUDE"),
+                              function<ExecuteFn>(library, "LSZIP_EXECUTE"),
+                              password.empty() ? nullptr : password.c_str(), *source, *zipPath, request);
+}
+
+bool hasWideCalls(HMODULE library) {
+    return function<PasswordWFn>(library, "LSZIP_PASSWORDW") && function<IncludeWFn>(library, "LSZIP_INCLUDEW") &&
+           function<ExecuteWFn>(library, "LSZIP_EXECUTEW");
+}
+
+}  // namespace
+
+int16_t optionWord(bool recurse, bool passwordGiven, bool deleteOriginals) {
+    int16_t word = recurse ? 0x2881 : 0x0001;
+    if (passwordGiven) word += 0x0010;
+    if (deleteOriginals) word += 0x0100;
+    return word;
+}
+
+HMODULE loadLibraryBeside(const std::wstring& folder) {
+    HMODULE library = ::LoadLibraryExW((folder + kLibraryName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!library) library = ::LoadLibraryExW(kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    return library;
+}
+
+int16_t runCompressor(HMODULE library, const Request& request) {
+    try {
+        if (!library) return status::CompressorAborted;
+        return hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request);
+    } catch (...) {
+        return status::CompressorAborted;
+    }
+}
+
+int16_t runCompressor(const Request& request, const std::wstring& libraryFolder) {
+    // Loaded once per process on first use; a failed load is tried again
+    // next time, in case the library has been installed since.
+    static std::mutex mutex;
+    static HMODULE library = nullptr;
+    HMODULE loaded;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (!library) {
+            try {
+                library = loadLibraryBeside(libraryFolder);
+            } catch (...) {
+            }
+        }
+        loaded = library;
+    }
+    return runCompressor(loaded, request);
+}
+
+}  // namespace kb::compressor

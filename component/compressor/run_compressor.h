@@ -1,0 +1,55 @@
+// The binding to the compression library lspzipx.dll: the only code that
+// calls into it.
+#pragma once
+
+#include "common/secret.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kb::compressor {
+
+inline constexpr wchar_t kLibraryName[] = L"lspzipx.dll";
+
+// The option word handed to LSZIP_EXECUTE.
+int16_t optionWord(bool recurse, bool passwordGiven, bool deleteOriginals);
+
+// The library's calls. The W forms take UTF-16 strings; the others take the
+// system's ANSI code page.
+using PasswordFn = int32_t(__stdcall*)(const char* password);
+using IncludeFn = int32_t(__stdcall*)(const char* specification);
+using ExecuteFn = int32_t(__stdcall*)(const char* zipPath, int32_t mode, int32_t rate, int32_t options);
+using PasswordWFn = int32_t(__stdcall*)(const wchar_t* password);
+using IncludeWFn = int32_t(__stdcall*)(const wchar_t* specification);
+using ExecuteWFn = int32_t(__stdcall*)(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options);
+
+// Loads the library from folder (which ends in a backslash) by full path,
+// and failing that through the system's search without the current
+// directory, so that a DLL planted in the current directory is never taken.
+// Returns null when neither finds it. The library stays loaded.
+HMODULE loadLibraryBeside(const std::wstring& folder);
+
+struct Request {
+    std::wstring source;   // the source specification
+    std::wstring zipPath;  // the full path of the zip file to write
+    short rate = 5;
+    bool recurse = false;
+    SecretW password;      // "" for none
+    bool deleteOriginals = false;
+};
+
+// Drives one compression through the library and returns its status: 0 when
+// the zip file was written, 1 or 3 when a setting was refused, 50 when the
+// library cannot be called or answers out of range, else the library's code.
+// A library with the W calls gets every string as it is. With the ANSI calls
+// only, a string the code page cannot hold exactly is refused before any
+// call: 3 for the password, 1 for the source, 151 for the zip path.
+int16_t runCompressor(HMODULE library, const Request& request);
+
+// The same with the library in libraryFolder (ending in a backslash), the
+// component's own folder, loaded there once and kept.
+int16_t runCompressor(const Request& request, const std::wstring& libraryFolder);
+
+}  // namespace kb::compressor

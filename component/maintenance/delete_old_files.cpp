@@ -1,0 +1,95 @@
+#include "maintenance/delete_old_files.h"
+
+#include "common/clock.h"
+#include "common/file_names.h"
+#include "common/file_system.h"
+#include "common/text.h"
+#include "maintenance/download_dir_age.h"
+#include "status/status_messages.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace kb {
+
+namespace {
+
+// Whether a file inside a due directory goes with it: ordinary files, and
+// the hidden temporary file of a library run that was stopped. Anything
+// else hidden, system or read-only keeps its directory.
+bool isRemovable(const Entry& entry) {
+    DWORD a = entry.attributes;
+    if (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return false;
+    }
+    return !(a & FILE_ATTRIBUTE_HIDDEN) || isArchiveTemporaryName(entry.name);
+}
+
+}  // namespace
+
+bool removeDirectoryTree(const std::wstring& root, const std::wstring& rootResolved, const std::wstring& name) {
+    try {
+        std::wstring path = root + name;
+        DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            return false;
+        }
+        // A link below the root that leads elsewhere is never followed.
+        std::wstring resolved = resolvedPath(path);
+        if (rootResolved.empty() || !sameName(resolved, withTrailingBackslash(rootResolved) + name)) return false;
+
+        bool keep = false;
+        forEachEntry(path + L"\\*", Listing::Everything, [&](const Entry& e) {
+            if (!isRemovable(e) || !deleteFileInside(path, resolved, e.name)) keep = true;
+            return true;
+        });
+        return !keep && ::RemoveDirectoryW(path.c_str()) != FALSE;
+    } catch (...) {
+        return false;
+    }
+}
+
+short deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short daysOldToDelete, Page& page) {
+    try {
+        int16_t code = status::Success;
+        std::wstring root;
+        if (virtualTargetRoot.empty()) {
+            code = status::NoTargetRoot;
+        } else {
+            root = page.mapPath(virtualTargetRoot);
+            if (root.empty()) code = status::TargetRootNotFound;
+        }
+        if (code != status::Success) {
+            page.writeHtml(status::errorParagraph(code));
+            return 0;
+        }
+        root = withTrailingBackslash(root);
+        LocalTime now = localNow();
+        CalendarDate today{now.year, now.month, now.day};
+
+        std::vector<std::wstring> due;
+        forEachEntry(root + L"CL*", Listing::FilesAndDirectories, [&](const Entry& e) {
+            auto date = e.directory ? downloadDirectoryDate(e.name) : std::nullopt;
+            if (date && isDue(*date, today, daysOldToDelete)) due.push_back(e.name);
+            return true;
+        });
+
+        std::wstring rootResolved = due.empty() ? std::wstring() : resolvedPath(root);
+        short count = 0;
+        for (const auto& name : due) {
+            if (!removeDirectoryTree(root, rootResolved, name)) continue;
+            // The count is a 16-bit integer; one more than it holds is a fault.
+            if (count == INT16_MAX) throw std::overflow_error("count");
+            ++count;
+        }
+        return count;
+    } catch (...) {
+        page.writeHtml(status::errorParagraph(status::DeleteOldGeneralError));
+        return 0;
+    }
+}
+
+}  // namespace kb

@@ -1,0 +1,53 @@
+#include "maintenance/file_listing.h"
+
+#include "common/file_system.h"
+#include "common/text.h"
+#include "policy/policy_switches.h"
+#include "status/status_messages.h"
+
+#include <stdexcept>
+
+namespace kb {
+
+short listFiles(const ListingRequest& request, Page& page) {
+    try {
+        std::wstring pattern = request.pattern;
+        if (pattern.empty()) pattern = L"*.*";
+        // The switch that keeps listings to the site also keeps the pattern
+        // from climbing out of the listed folder.
+        if (policy::refusesListPattern(policy::isSwitchOn(policy::Switch::AllowVirtualFileListOnly), pattern)) {
+            page.writeHtml(policy::refusalParagraph(policy::Switch::AllowVirtualFileListOnly));
+            return 0;
+        }
+
+        int16_t code = status::Success;
+        std::wstring directory;
+        if (request.root.empty()) {
+            code = status::NoListDirectory;
+        } else {
+            // Only a colon marks a physical path here.
+            directory = contains(request.root, L':') ? request.root : page.mapPath(request.root);
+            if (directory.empty()) code = status::ListDirectoryNotFound;
+        }
+        if (code != status::Success) {
+            page.writeHtml(status::errorParagraph(code));
+            return 0;
+        }
+
+        short count = 0;
+        forEachEntry(withTrailingBackslash(directory) + pattern, Listing::Files, [&](const Entry& e) {
+            if (e.name.front() == L'.') return true;
+            // Names can come from uploads: escape them so that none can carry markup.
+            page.writeHtml(request.beforeFileHTML + htmlEscape(e.name) + request.afterFileHTML);
+            if (count == INT16_MAX) throw std::overflow_error("count");
+            ++count;
+            return true;
+        });
+        return count;
+    } catch (...) {
+        page.writeHtml(status::errorParagraph(status::FileListingGeneralError));
+        return 0;
+    }
+}
+
+}  // namespace kb

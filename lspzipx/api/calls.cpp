@@ -1,0 +1,151 @@
+#include "api/calls.h"
+
+#include "api/options.h"
+#include "api/thread_settings.h"
+#include "archive/archive.h"
+#include "base/library_codes.h"
+#include "common/source_spec.h"
+#include "common/text.h"
+
+#include <windows.h>
+
+#include <new>
+#include <optional>
+
+namespace lsz::api {
+
+namespace {
+
+// zipPath is null when the caller gave none, or gave bytes that do not
+// decode exactly.
+int32_t run(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t rate, int32_t options) {
+    ThreadSettings settings = takeThreadSettings();
+    if (mode != kModeCreate || rate < 0 || rate > 9) return code::InternalError;
+    if (!settings.items) return code::InvalidSource;
+    if (!zipPath) return code::InvalidZipName;
+    ExecuteOptions o = decodeOptions(options);
+    // Asked to encrypt with no password: an unencrypted archive would pass
+    // for a protected one.
+    if (o.encrypt && !settings.password) return code::InternalError;
+
+    ArchiveRequest request;
+    request.zipPath = *zipPath;
+    request.items = std::move(*settings.items);
+    request.level = rate;
+    request.recurse = o.recurse;
+    request.keepPaths = o.keepPaths;
+    request.deleteOriginals = o.deleteOriginals;
+    if (o.encrypt) {
+        request.cipher = configuredCipher();
+        request.password = std::move(*settings.password);
+    }
+    request.threads = configuredThreads();
+    createArchive(request);
+    return code::Ok;
+}
+
+int32_t guardedRun(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t rate, int32_t options) {
+    try {
+        return run(zipPath, mode, rate, options);
+    } catch (const LibError& e) {
+        return e.code();
+    } catch (const std::bad_alloc&) {
+        return code::OutOfMemory;
+    } catch (...) {
+        return code::InternalError;
+    }
+}
+
+// Keeps password for this thread when it is acceptable. A refused password
+// also withdraws an earlier one, so that it cannot encrypt an archive it was
+// not meant for.
+int32_t takePassword(std::optional<kb::SecretA> password) noexcept {
+    try {
+        ThreadSettings& settings = threadSettings();
+        settings.password.reset();
+        if (!password || !passwordAcceptable(password->view())) return 0;
+        settings.password = std::move(password);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int32_t takeSpecification(const std::optional<std::wstring>& specification) noexcept {
+    try {
+        ThreadSettings& settings = threadSettings();
+        settings.items.reset();
+        if (!specification) return 0;
+        auto items = kb::parseSourceSpec(*specification);
+        if (!items) return 0;
+        settings.items = std::move(*items);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::optional<std::wstring> decoded(const char* text) {
+    if (!text) return std::nullopt;
+    return kb::fromAnsiExact(text);
+}
+
+std::optional<std::wstring> copied(const wchar_t* text) {
+    if (!text) return std::nullopt;
+    return std::wstring(text);
+}
+
+}  // namespace
+
+int32_t setPassword(const char* password) noexcept {
+    try {
+        if (!password) return takePassword(std::nullopt);
+        return takePassword(kb::SecretA(std::string_view(password)));
+    } catch (...) {
+        return takePassword(std::nullopt);
+    }
+}
+
+int32_t setPasswordWide(const wchar_t* password) noexcept {
+    try {
+        std::optional<std::string> bytes = password ? kb::toUtf8Exact(password) : std::nullopt;
+        if (!bytes) return takePassword(std::nullopt);
+        return takePassword(kb::SecretA::adopt(*bytes));
+    } catch (...) {
+        return takePassword(std::nullopt);
+    }
+}
+
+int32_t include(const char* specification) noexcept {
+    try {
+        return takeSpecification(decoded(specification));
+    } catch (...) {
+        return takeSpecification(std::nullopt);
+    }
+}
+
+int32_t includeWide(const wchar_t* specification) noexcept {
+    try {
+        return takeSpecification(copied(specification));
+    } catch (...) {
+        return takeSpecification(std::nullopt);
+    }
+}
+
+int32_t execute(const char* zipPath, int32_t mode, int32_t rate, int32_t options) noexcept {
+    try {
+        return guardedRun(decoded(zipPath), mode, rate, options);
+    } catch (...) {
+        return code::OutOfMemory;
+    }
+}
+
+int32_t executeWide(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options) noexcept {
+    try {
+        return guardedRun(copied(zipPath), mode, rate, options);
+    } catch (...) {
+        return code::OutOfMemory;
+    }
+}
+
+}  // namespace lsz::api

@@ -1,0 +1,41 @@
+#include "archive/archive.h"
+
+#include "archive/catalog.h"
+#include "archive/delete_originals.h"
+#include "archive/entry_writer.h"
+#include "base/library_codes.h"
+#include "archive/target_path.h"
+#include "io/archive_file.h"
+
+namespace lsz {
+
+void createArchive(const ArchiveRequest& request) {
+    std::wstring target = usableTarget(request.zipPath);
+
+    // The temporary file's name is hidden from wildcards; the target itself
+    // may match, and must not be read.
+    EnumerationOptions options;
+    options.recurse = request.recurse;
+    options.keepPaths = request.keepPaths;
+    options.excluded = {target};
+    bool serial = request.threads <= 1;
+    Catalog catalog;
+    catalog.enumerate(request.items, options, serial);
+    // Run serially, a bad specification fails before anything is created.
+    if (serial) catalog.throwIfFailed();
+
+    ArchiveFile out(target);
+    EntryWriterSettings writerSettings{request.level, request.cipher, request.password.view()};
+    EntryWriter writer(out, writerSettings);
+    PipelineSettings pipeline;
+    pipeline.level = request.level;
+    pipeline.threads = request.threads;
+    pipeline.crcBeforeData = request.cipher == Cipher::ZipCrypto;
+    runPipeline(catalog, pipeline, writer);
+    writer.finish();
+    out.commit();
+
+    if (request.deleteOriginals) deleteOriginals(catalog.entries());
+}
+
+}  // namespace lsz

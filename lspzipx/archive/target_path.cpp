@@ -1,0 +1,28 @@
+#include "archive/target_path.h"
+
+#include "base/library_codes.h"
+#include "common/file_names.h"
+#include "io/paths.h"
+
+#include <windows.h>
+
+namespace lsz {
+
+std::wstring usableTarget(std::wstring_view zipPath) {
+    // The name given must be the name written: Windows would drop a trailing
+    // dot (full paths already have), open a device, or read a colon as a
+    // stream.
+    if (!kb::isPlainFileName(splitItem(zipPath).name)) fail(code::InvalidZipName);
+    std::wstring full = fullPath(zipPath, code::InvalidZipName);
+    ItemParts parts = splitItem(full);
+    if (!kb::isPlainFileName(parts.name)) fail(code::InvalidZipName);
+    DWORD target = ::GetFileAttributesW(extendedPath(full).c_str());
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)) fail(code::InvalidZipName);
+    DWORD folder = ::GetFileAttributesW(extendedPath(parts.directory).c_str());
+    if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
+        fail(code::InvalidZipName, ::GetLastError());
+    }
+    return full;
+}
+
+}  // namespace lsz

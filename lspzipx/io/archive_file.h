@@ -1,0 +1,53 @@
+// The archive under construction: a temporary file beside the target,
+// renamed onto it only when complete and removed on any failure.
+#pragma once
+
+#include "common/handles.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lsz {
+
+class ArchiveFile {
+public:
+    // Creates the temporary file in the target's directory; throws
+    // LibError(169) when it cannot.
+    explicit ArchiveFile(const std::wstring& target);
+    ArchiveFile(const ArchiveFile&) = delete;
+    ArchiveFile& operator=(const ArchiveFile&) = delete;
+    ~ArchiveFile();
+
+    // Writes go through a buffer; a failure throws LibError with the code
+    // set for the current stage of the archive.
+    void write(const uint8_t* data, size_t size);
+    void write(const std::vector<uint8_t>& bytes) { write(bytes.data(), bytes.size()); }
+    // Overwrites bytes already written, such as a local header whose sizes
+    // became known after its data.
+    void patch(uint64_t offset, const std::vector<uint8_t>& bytes);
+    uint64_t position() const { return flushed_ + buffer_.size(); }
+    void setFailureCode(int32_t code) { failureCode_ = code; }
+
+    // Flushes the file to disk and renames it onto the target, replacing
+    // what was there; throws LibError(189) when the rename fails.
+    void commit();
+
+private:
+    void flush();
+    void writeAt(uint64_t offset, const uint8_t* data, size_t size);
+
+    std::wstring target_;
+    std::wstring temporary_;
+    kb::UniqueFile file_;
+    std::vector<uint8_t> buffer_;
+    uint64_t flushed_ = 0;
+    int32_t failureCode_;
+    bool committed_ = false;
+};
+
+// The name of a temporary file for target: hidden by its leading dot and
+// its attribute, so that other archives' wildcards pass it over.
+std::wstring temporaryName(const std::wstring& target, uint32_t unique);
+
+}  // namespace lsz

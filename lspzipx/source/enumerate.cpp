@@ -1,0 +1,139 @@
+#include "source/enumerate.h"
+
+#include "base/library_codes.h"
+#include "common/file_system.h"
+#include "common/handles.h"
+#include "io/paths.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace lsz {
+
+namespace {
+
+struct Found {
+    std::wstring name;
+    DWORD attributes = 0;
+    FILETIME lastWrite{};
+    bool directory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool listed() const { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0; }
+};
+
+bool meansAbsent(DWORD err) {
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_NO_MORE_FILES ||
+           err == ERROR_BAD_NETPATH || err == ERROR_BAD_NET_NAME;
+}
+
+// The entries matching pattern, sorted by name; none when the pattern or its
+// directory does not exist.
+std::vector<Found> list(const std::wstring& pattern) {
+    std::vector<Found> found;
+    WIN32_FIND_DATAW data;
+    kb::UniqueFind find(::FindFirstFileExW(extendedPath(pattern).c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        DWORD err = ::GetLastError();
+        if (meansAbsent(err)) return found;
+        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ListError, err);
+    }
+    do {
+        std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        found.push_back({data.cFileName, data.dwFileAttributes, data.ftLastWriteTime});
+    } while (::FindNextFileW(find.get(), &data));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) failWithLastError(code::ListError);
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return ::CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+    });
+    return found;
+}
+
+bool hasWildcards(std::wstring_view name) { return name.find_first_of(L"*?") != std::wstring_view::npos; }
+
+bool matchesEverything(const std::wstring& pattern) { return pattern == L"*" || pattern == L"*.*"; }
+
+class Collector {
+public:
+    Collector(const EnumerationOptions& options, SourceSink& sink) : options_(options), sink_(sink) {}
+
+    void add(const std::wstring& directory, const std::wstring& relative, const Found& f) {
+        std::wstring path = directory + relative + f.name;
+        for (const auto& excluded : options_.excluded) {
+            if (kb::sameName(path, excluded)) return;
+        }
+        ++count_;
+        sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes});
+    }
+
+    // directory ends in a separator; relative is the path below the item's
+    // directory, "" or ending in a backslash.
+    void walk(const std::wstring& directory, const std::wstring& relative, const std::wstring& pattern) {
+        // Listing a directory is dear under Wine; one listing serves both
+        // the files and the subdirectories when the pattern takes all.
+        std::vector<Found> all = list(directory + relative + (matchesEverything(pattern) ? L"*" : pattern));
+        for (const Found& f : all) {
+            if (!f.directory() && f.listed()) add(directory, relative, f);
+        }
+        sink_.directoryDone();
+        if (!options_.recurse) return;
+        if (!matchesEverything(pattern)) all = list(directory + relative + L"*");
+        for (const Found& f : all) {
+            // A linked directory may lead back up the tree; its target is
+            // zipped where it really lives, if at all.
+            if (f.directory() && f.listed() && !(f.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                walk(directory, relative + f.name + L"\\", pattern);
+            }
+        }
+    }
+
+    size_t count() const { return count_; }
+    void done() { sink_.directoryDone(); }
+
+private:
+    const EnumerationOptions& options_;
+    SourceSink& sink_;
+    size_t count_ = 0;
+};
+
+std::wstring withSeparator(std::wstring path) {
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path;
+}
+
+void collectItem(const std::wstring& item, Collector& collector) {
+    std::wstring full = fullPath(item, code::InvalidSource);
+    ItemParts parts = splitItem(full);
+    if (hasWildcards(parts.directory)) fail(code::InvalidSource);
+    if (hasWildcards(parts.name)) {
+        collector.walk(parts.directory, L"", parts.name);
+        return;
+    }
+    DWORD attributes = ::GetFileAttributesW(extendedPath(full).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD err = ::GetLastError();
+        if (meansAbsent(err)) fail(code::FileNotMatched, err);
+        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ReadError, err);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A directory named outright stands for its contents.
+        collector.walk(withSeparator(full), L"", L"*");
+        return;
+    }
+    // The listing gives the name as it is on disk, whatever case the item used.
+    std::vector<Found> found = list(full);
+    if (found.empty()) fail(code::FileNotMatched);
+    collector.add(parts.directory, L"", found.front());
+    collector.done();
+}
+
+}  // namespace
+
+void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink) {
+    Collector collector(options, sink);
+    for (const auto& item : items) collectItem(item, collector);
+    if (collector.count() == 0) fail(code::NothingToDo);
+}
+
+}  // namespace lsz

@@ -1,0 +1,32 @@
+#include "source/stored_names.h"
+
+#include "base/library_codes.h"
+
+#include <windows.h>
+
+namespace lsz {
+
+std::string zipEntryName(std::wstring_view storedName) {
+    std::wstring name(storedName);
+    for (auto& c : name) {
+        if (c == L'\\') c = L'/';
+    }
+    // A name with a broken surrogate would not survive the trip to UTF-8
+    // and back; refuse it rather than store a different name.
+    int n = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), nullptr,
+                                  0, nullptr, nullptr);
+    if (n <= 0 || n > 0xFFFF) fail(code::InvalidSource, ::GetLastError());
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), out.data(), n,
+                          nullptr, nullptr);
+    return out;
+}
+
+bool isAscii(std::string_view name) {
+    for (unsigned char c : name) {
+        if (c >= 0x80) return false;
+    }
+    return true;
+}
+
+}  // namespace lsz

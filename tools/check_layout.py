@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Checks that dependencies run one way, as the folders say:
+
+- common/ includes nothing from the three products;
+- lspzipx/ and asphost/ include nothing from component/;
+- inside component/, the operations (zip/, maintenance/, compressor/,
+  policy/, status/, page/) include nothing from the COM layer
+  (component/component/);
+- inside lspzipx/, a folder includes only itself and the folders below it,
+  in the order of LIBRARY_LAYERS.
+
+Prints one line per broken rule and exits non-zero when there is any.
+usage: tools/check_layout.py [ROOT]
+"""
+
+import re
+import sys
+from pathlib import Path
+
+LIBRARY_LAYERS = ["base", "format", "crypto", "io", "source", "deflate", "archive", "api", "cli"]
+OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page"]
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+
+
+def includes(path):
+    return INCLUDE.findall(path.read_text(errors="replace"))
+
+
+def sources(folder):
+    return sorted(p for p in folder.rglob("*") if p.suffix in (".h", ".cpp", ".c"))
+
+
+def where(root, path, target):
+    return f"{path.relative_to(root)} includes {target}"
+
+
+def check(root):
+    broken = []
+    for path in sources(root / "common"):
+        broken += [where(root, path, t) + ": common/ knows no product"
+                   for t in includes(path) if not t.startswith("common/")]
+
+    for product in ("lspzipx", "asphost"):
+        base = root / product
+        for path in sources(base):
+            for t in includes(path):
+                if t.startswith("common/") or (base / t).exists():
+                    continue
+                broken.append(where(root, path, t) + f": {product}/ includes only itself and common/")
+
+    component = root / "component"
+    for folder in OPERATIONS:
+        for path in sources(component / folder):
+            broken += [where(root, path, t) + ": an operation does not reach into the COM layer"
+                       for t in includes(path) if t.startswith("component/")]
+
+    library = root / "lspzipx"
+    for path in sources(library):
+        own = path.relative_to(library).parts[0]
+        if own not in LIBRARY_LAYERS:
+            continue
+        for t in includes(path):
+            layer = t.split("/")[0]
+            if layer in LIBRARY_LAYERS and LIBRARY_LAYERS.index(layer) > LIBRARY_LAYERS.index(own):
+                broken.append(where(root, path, t) + f": {own}/ lies below {layer}/")
+    return broken
+
+
+def main():
+    root = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent)
+    broken = check(root)
+    for line in broken:
+        print(line)
+    print(f"layout: {len(broken)} broken")
+    return 1 if broken else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
