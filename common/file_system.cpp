@@ -123,6 +123,16 @@ bool deleteFileInside(const std::wstring& folder, const std::wstring& folderReso
     return ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
+UniqueFile holdDirectory(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+UniqueFile openDirectoryForRemoval(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), DELETE | FILE_LIST_DIRECTORY, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
 bool sameName(std::wstring_view a, std::wstring_view b) {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;

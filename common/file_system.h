@@ -2,6 +2,8 @@
 // matching (case-insensitive; "*.*" matches every name) and its own order.
 #pragma once
 
+#include "common/handles.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -49,6 +51,18 @@ std::wstring resolvedPath(const std::wstring& path);
 // link is never deleted through. The file is deleted through the handle
 // that was checked. False when anything keeps it.
 bool deleteFileInside(const std::wstring& folder, const std::wstring& folderResolved, const std::wstring& name);
+
+// A directory held open for the work going on inside it. The handle shares
+// reading and writing but not deletion, so that no process, here or on
+// another machine sharing the folder, can remove the directory while it is
+// held; and a process that stops, however it stops, lets go of it. Invalid
+// when the directory is gone or is being removed.
+UniqueFile holdDirectory(const std::wstring& path);
+
+// Opens a directory for its removal. Invalid with ERROR_SHARING_VIOLATION
+// while holdDirectory holds it; while this handle is open, holdDirectory
+// fails in turn, and so does listing the directory.
+UniqueFile openDirectoryForRemoval(const std::wstring& path);
 
 // Ordinal, case-insensitive comparison, as the file system compares names.
 bool sameName(std::wstring_view a, std::wstring_view b);

@@ -2,6 +2,8 @@
 // ANSI code page only where an interface demands it.
 #pragma once
 
+#include "common/html_escape.h"
+
 #include <windows.h>
 #include <oleauto.h>
 
@@ -34,8 +36,5 @@ inline bool endsWith(std::wstring_view s, wchar_t c) { return !s.empty() && s.ba
 
 // Appends a backslash unless the path already ends in one.
 std::wstring withTrailingBackslash(std::wstring path);
-
-// Escapes the five characters that can break out of HTML text or a quoted attribute.
-std::wstring htmlEscape(std::wstring_view s);
 
 }  // namespace kb

@@ -25,11 +25,14 @@ def win_path(path):
 
 
 class Harness:
-    def __init__(self, build_root, arches, selection=None, verbose=False):
+    def __init__(self, build_root, arches, selection=None, verbose=False, long=False):
         self.build_root = Path(build_root).resolve()
         self.arches = arches
         self.selection = selection
         self.verbose = verbose
+        # The full-length soak, round trips and fuzzing instead of their
+        # short forms.
+        self.long = long
         self.prefix = self.build_root / "wineprefix"
         self.work_root = self.build_root / "testwork"
         self.passed = 0

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs every test area under tests/ against the builds in the build tree.
 
-usage: run.py [--build DIR] [--arch x64|x86] [--area NAME ...] [-v]
+usage: run.py [--build DIR] [--arch x64|x86] [--area NAME ...] [--long] [-v]
+--long runs the soak, the round trips and the fuzzing at full length.
 Ends with "N passed, N failed" and exits non-zero when anything failed.
 """
 
@@ -36,11 +37,12 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build"))
     parser.add_argument("--arch", action="append", choices=ARCHES)
     parser.add_argument("--area", action="append")
+    parser.add_argument("--long", action="store_true", help="the full soak, round trip and fuzzing runs")
     parser.add_argument("-v", "--verbose", action="store_true")
     args = parser.parse_args()
 
     areas = discover(args.area)
-    h = Harness(args.build, tuple(args.arch or ARCHES), args.area, args.verbose)
+    h = Harness(args.build, tuple(args.arch or ARCHES), args.area, args.verbose, args.long)
     h.start_wine()
     try:
         for name, path in areas:

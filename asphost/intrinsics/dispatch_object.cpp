@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "common/text.h"
+#include "intrinsics/page_deadline.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -264,6 +265,7 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPAR
     // Keep the object alive through the call, whatever the script releases meanwhile.
     ComPtr<IDispatch> self(this);
     try {
+        throwIfPastDeadline();
         Call call(flags, params, result);
         found->handler(call);
         return S_OK;

@@ -4,6 +4,7 @@
 
 #include "common/handles.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct PageEnvironment {
     // the context and the objects it hands out do not keep each other alive.
     IDispatch* context = nullptr;
     std::vector<kb::ComPtr<IDispatch>> created;
+    uint64_t started = 0;  // GetTickCount64 when the page began, which Server.ScriptTimeout counts from
 };
 
 }  // namespace asphost

@@ -8,6 +8,12 @@ using kb::ComPtr;
 
 namespace {
 
+std::wstring lowerCase(std::wstring_view s) {
+    std::wstring out(s);
+    for (wchar_t& c : out) c = static_cast<wchar_t>(std::towlower(c));
+    return out;
+}
+
 bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -70,12 +76,9 @@ StringList::StringList(std::vector<std::wstring> values) : DispatchObject(L"Requ
 RequestDictionary::RequestDictionary(const NameValues& pairs, std::wstring raw)
     : DispatchObject(L"Request"), raw_(std::move(raw)) {
     for (const auto& [key, value] : pairs) {
-        Entry* entry = nullptr;
-        for (Entry& e : entries_) {
-            if (equalsNoCase(e.name, key)) entry = &e;
-        }
-        if (!entry) entry = &entries_.emplace_back(Entry{key, {}});
-        entry->values.push_back(value);
+        auto [at, added] = index_.try_emplace(lowerCase(key), entries_.size());
+        if (added) entries_.push_back(Entry{key, {}});
+        entries_[at->second].values.push_back(value);
     }
     member(DISPID_VALUE, L"Item", [this](Call& c) {
         if (!c.has(0)) return c.returnText(raw_);
@@ -106,10 +109,8 @@ ComPtr<StringList> RequestDictionary::item(const VARIANT& key) const {
 }
 
 std::vector<std::wstring> RequestDictionary::lookup(const std::wstring& name) const {
-    for (const Entry& e : entries_) {
-        if (equalsNoCase(e.name, name)) return e.values;
-    }
-    return {};
+    auto at = index_.find(lowerCase(name));
+    return at == index_.end() ? std::vector<std::wstring>() : entries_[at->second].values;
 }
 
 NameValues parseCookies(std::wstring_view header) {

@@ -5,6 +5,7 @@
 #include "web/url_encoding.h"
 
 #include <string>
+#include <unordered_map>
 
 namespace asphost {
 
@@ -44,6 +45,9 @@ private:
         std::vector<std::wstring> values;
     };
     std::vector<Entry> entries_;
+    // Lower-case name to position in entries_: a form of a hundred thousand
+    // fields must not cost a comparison with every earlier name each.
+    std::unordered_map<std::wstring, size_t> index_;
     std::wstring raw_;
 };
 

@@ -1,6 +1,7 @@
 #include "intrinsics/server.h"
 
 #include "common/text.h"
+#include "intrinsics/page_deadline.h"
 #include "paths/virtual_path.h"
 #include "web/url_encoding.h"
 
@@ -37,7 +38,12 @@ Server::Server(std::shared_ptr<PageEnvironment> environment)
     member(kURLEncode, L"URLEncode", [](Call& c) { c.returnText(urlEncode(c.text(0))); });
     member(kScriptTimeout, L"ScriptTimeout", [this](Call& c) {
         if (!c.isPut()) return c.returnLong(scriptTimeout_);
-        scriptTimeout_ = std::wcstol(c.valueText().c_str(), nullptr, 10);
+        long seconds = std::wcstol(c.valueText().c_str(), nullptr, 10);
+        if (seconds <= 0) fail(L"ScriptTimeout must be a positive number of seconds.", E_INVALIDARG);
+        scriptTimeout_ = seconds;
+        if (PageDeadline* deadline = pageDeadline()) {
+            deadline->store(environment_->started + static_cast<uint64_t>(seconds) * 1000);
+        }
     });
 }
 

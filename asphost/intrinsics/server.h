@@ -9,6 +9,9 @@
 
 namespace asphost {
 
+// Seconds a page may run unless it sets Server.ScriptTimeout, as in IIS.
+inline constexpr long kDefaultScriptTimeout = 90;
+
 class Server final : public DispatchObject {
 public:
     explicit Server(std::shared_ptr<PageEnvironment> environment);
@@ -20,7 +23,7 @@ private:
     kb::ComPtr<IDispatch> createObject(const std::wstring& progId);
 
     std::shared_ptr<PageEnvironment> environment_;
-    long scriptTimeout_ = 90;
+    long scriptTimeout_ = kDefaultScriptTimeout;
 };
 
 // Calls OnEndPage on every object the page created that has it, then lets them go.

@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "common/handles.h"
 #include "common/text.h"
+#include "intrinsics/page_deadline.h"
 #include "intrinsics/page_objects.h"
 #include "intrinsics/response.h"
 #include "intrinsics/server.h"
@@ -79,6 +80,38 @@ std::wstring errorHtml(const PageFailure& failure) {
            kb::htmlEscape(failure.pos.file) + L", line " + std::to_wstring(failure.pos.line) + L"</p>\r\n";
 }
 
+// Interrupts the engine once the page's time limit has passed, checking
+// twice a second, for a script that calls no intrinsic object any more.
+class ScriptInterrupter {
+public:
+    ScriptInterrupter(IActiveScript* engine, const PageDeadline& deadline) : engine_(engine), deadline_(deadline) {
+        ::CreateTimerQueueTimer(&timer_, nullptr, &ScriptInterrupter::tick, this, 500, 500, WT_EXECUTEDEFAULT);
+    }
+    ~ScriptInterrupter() { stop(); }
+    ScriptInterrupter(const ScriptInterrupter&) = delete;
+    ScriptInterrupter& operator=(const ScriptInterrupter&) = delete;
+
+    // Waits for a tick under way, so that the engine is never touched after.
+    void stop() {
+        if (timer_) ::DeleteTimerQueueTimer(nullptr, timer_, INVALID_HANDLE_VALUE);
+        timer_ = nullptr;
+    }
+
+private:
+    static void CALLBACK tick(void* self, BOOLEAN) {
+        auto* me = static_cast<ScriptInterrupter*>(self);
+        uint64_t deadline = me->deadline_.load();
+        if (deadline == 0 || ::GetTickCount64() <= deadline || me->interrupted_) return;
+        EXCEPINFO info{};
+        me->interrupted_ = SUCCEEDED(me->engine_->InterruptScriptThread(SCRIPTTHREADID_ALL, &info, 0));
+    }
+
+    IActiveScript* engine_;
+    const PageDeadline& deadline_;
+    HANDLE timer_ = nullptr;
+    bool interrupted_ = false;
+};
+
 // Runs the script; returns its first error, if any.
 std::optional<ScriptError> execute(const PageScript& script, IDispatch* globals, Response& response) {
     CLSID clsid;
@@ -95,9 +128,13 @@ std::optional<ScriptError> execute(const PageScript& script, IDispatch* globals,
     kb::throwIfFailed(engine->AddNamedItem(L"Page", SCRIPTITEM_ISVISIBLE | SCRIPTITEM_GLOBALMEMBERS));
     kb::throwIfFailed(engine->SetScriptState(SCRIPTSTATE_STARTED));
 
+    // A script that calls no intrinsic object after its time is up is
+    // stopped by the engine, where the engine can interrupt a script.
+    ScriptInterrupter interrupter(engine.get(), *pageDeadline());
     kb::UniqueExcepInfo info;
     HRESULT hr = parse->ParseScriptText(script.text.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE,
                                         nullptr, info.put());
+    interrupter.stop();
     engine->Close();
     engine.reset();
     parse.reset();
@@ -128,6 +165,12 @@ std::optional<PageFailure> runPage(SiteState& site, const PageRequest& request, 
     }
 
     auto environment = std::make_shared<PageEnvironment>();
+    environment->started = ::GetTickCount64();
+    PageDeadline deadline{environment->started + static_cast<uint64_t>(kDefaultScriptTimeout) * 1000};
+    watchPageDeadline(&deadline);
+    struct Unwatch {
+        ~Unwatch() { watchPageDeadline(nullptr); }
+    } unwatch;
     environment->root = site.root;
     environment->pagePath = request.pagePath;
     auto blocks = std::make_shared<const std::vector<std::wstring>>(std::move(script.blocks));

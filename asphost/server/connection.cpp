@@ -20,12 +20,12 @@ constexpr DWORD kSocketTimeoutMs = 30000;
 
 std::mutex g_logMutex;
 
-// Reads the head of a request and as much of its body as it declares.
+// Reads the head of a request and whatever of its body came with it.
 bool readRequest(Socket& socket, std::string& head, std::string& body, const wchar_t*& refusal) {
     std::string data;
     char buffer[8192];
-    size_t end;
-    while ((end = data.find("\r\n\r\n")) == std::string::npos) {
+    std::optional<HeadEnd> end;
+    while (!(end = findHeadEnd(data))) {
         if (data.size() > kMaxHead) {
             refusal = L"431 Request Header Fields Too Large";
             return false;
@@ -34,8 +34,8 @@ bool readRequest(Socket& socket, std::string& head, std::string& body, const wch
         if (n <= 0) return false;
         data.append(buffer, static_cast<size_t>(n));
     }
-    head = data.substr(0, end);
-    body = data.substr(end + 4);
+    head = data.substr(0, end->headSize);
+    body = data.substr(end->bodyStart);
     return true;
 }
 
@@ -74,21 +74,16 @@ private:
             refuse("411 Length Required", L"Send the body with a Content-Length.", headOnly);
             return "411";
         }
-        std::string lengthText = request.header("Content-Length");
-        size_t length = 0;
-        if (!lengthText.empty()) {
-            char* end = nullptr;
-            unsigned long long n = std::strtoull(lengthText.c_str(), &end, 10);
-            if (*end != '\0' || lengthText[0] == '-') {
-                refuse("400 Bad Request", L"The Content-Length is malformed.", headOnly);
-                return "400";
-            }
-            if (n > kMaxBody) {
-                refuse("413 Content Too Large", L"The request body is too large.", headOnly);
-                return "413";
-            }
-            length = static_cast<size_t>(n);
+        std::optional<uint64_t> declared = declaredContentLength(request);
+        if (!declared) {
+            refuse("400 Bad Request", L"The Content-Length is malformed.", headOnly);
+            return "400";
         }
+        if (*declared > kMaxBody) {
+            refuse("413 Content Too Large", L"The request body is too large.", headOnly);
+            return "413";
+        }
+        size_t length = static_cast<size_t>(*declared);
         char buffer[8192];
         while (body.size() < length) {
             int n = ::recv(socket_.get(), buffer, sizeof buffer, 0);
@@ -130,7 +125,7 @@ private:
                 return "403";
             }
         }
-        std::wstring ext = extensionOf(*path);
+        std::wstring ext = servedExtension(physical);
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ||
             isHiddenExtension(ext)) {
             refuse("404 Not Found", L"The page cannot be found.", headOnly);
@@ -142,7 +137,7 @@ private:
             return "405";
         }
         std::string status;
-        sendFile(socket_, physical, headOnly, status);
+        sendFile(socket_, physical, ext, headOnly, status);
         return status;
     }
 

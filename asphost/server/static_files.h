@@ -14,8 +14,14 @@ bool isHiddenExtension(const std::wstring& extension);
 inline constexpr const wchar_t* kDefaultDocuments[] = {L"default.asp", L"index.asp", L"index.html", L"index.htm",
                                                        L"default.htm"};
 
-// Sends the file with its content type and length; status receives "200",
-// or "404" when it cannot be read.
-void sendFile(Socket& socket, const std::wstring& path, bool headOnly, std::string& status);
+// The lower-case extension of the file a physical path opens, taken from
+// its long name: a short name such as SECR~WDK.CON opens secret.config, and
+// what is served must be decided by the name of what is opened.
+std::wstring servedExtension(const std::wstring& physical);
+
+// Sends the file with its content type (by extension) and length; status
+// receives "200", or "404" when it cannot be read.
+void sendFile(Socket& socket, const std::wstring& path, const std::wstring& extension, bool headOnly,
+              std::string& status);
 
 }  // namespace asphost

@@ -41,11 +41,21 @@ bool removeDirectoryTree(const std::wstring& root, const std::wstring& rootResol
         std::wstring resolved = resolvedPath(path);
         if (rootResolved.empty() || !sameName(resolved, withTrailingBackslash(rootResolved) + name)) return false;
 
-        bool keep = false;
+        std::vector<Entry> entries;
         forEachEntry(path + L"\\*", Listing::Everything, [&](const Entry& e) {
-            if (!isRemovable(e) || !deleteFileInside(path, resolved, e.name)) keep = true;
+            entries.push_back(e);
             return true;
         });
+        // A directory an operation holds, in this process or any other, is
+        // in use whatever its date says; and while this handle is open no
+        // operation can take the directory up. (It is opened after the
+        // listing, which it would refuse.)
+        UniqueFile removal = openDirectoryForRemoval(path);
+        if (!removal) return false;
+        bool keep = false;
+        for (const Entry& e : entries) {
+            if (!isRemovable(e) || !deleteFileInside(path, resolved, e.name)) keep = true;
+        }
         return !keep && ::RemoveDirectoryW(path.c_str()) != FALSE;
     } catch (...) {
         return false;

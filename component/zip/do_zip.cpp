@@ -82,7 +82,8 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
 
         std::wstring virtualRoot = normalisedVirtualRoot(request.virtualTargetRoot);
         std::wstring root;
-        std::wstring directory;
+        HeldDirectory held;
+        const std::wstring& directory = held.name;
         if (code == status::Success) {
             if (request.zipFileName.empty()) {
                 code = status::NoTargetFile;
@@ -102,7 +103,7 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
             if (code == status::Success && request.passwordRefused) code = status::PasswordRefused;
             if (code == status::Success) {
                 root = withTrailingBackslash(root);
-                directory = makeUniqueDirectory(root);
+                held = makeHeldDirectory(root);
                 if (directory.empty()) code = status::CannotCreateDirectory;
             }
         }

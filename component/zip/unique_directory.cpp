@@ -1,5 +1,7 @@
 #include "zip/unique_directory.h"
 
+#include "common/file_system.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -65,6 +67,18 @@ std::wstring makeUniqueDirectory(const std::wstring& root, const UniqueDirectory
         }
     }
     return {};
+}
+
+HeldDirectory makeHeldDirectory(const std::wstring& root) {
+    HeldDirectory held;
+    for (int attempt = 0; attempt <= kUniqueDirectoryRetries; ++attempt) {
+        held.name = makeUniqueDirectory(root);
+        if (held.name.empty()) return held;
+        held.hold = holdDirectory(root + held.name);
+        if (held.hold) return held;
+    }
+    held.name.clear();
+    return held;
 }
 
 }  // namespace kb

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/clock.h"
+#include "common/handles.h"
 
 #include <functional>
 #include <string>
@@ -39,5 +40,15 @@ inline constexpr int kUniqueDirectoryRetries = 10;
 // is drawn again, up to kUniqueDirectoryRetries times; any other failure ends
 // the attempt at once.
 std::wstring makeUniqueDirectory(const std::wstring& root, const UniqueDirectorySources& sources = {});
+
+struct HeldDirectory {
+    std::wstring name;  // "" when none could be made
+    UniqueFile hold;    // see holdDirectory: keeps clean-up out while the operation runs
+};
+
+// makeUniqueDirectory, and the new directory held open for the operation
+// that writes into it. A clean-up that took the directory between its
+// creation and the hold has removed it or is removing it: a new one is made.
+HeldDirectory makeHeldDirectory(const std::wstring& root);
 
 }  // namespace kb

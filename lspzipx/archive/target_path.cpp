@@ -18,10 +18,11 @@ std::wstring usableTarget(std::wstring_view zipPath) {
     if (!kb::isPlainFileName(parts.name)) fail(code::InvalidZipName);
     DWORD target = ::GetFileAttributesW(extendedPath(full).c_str());
     if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)) fail(code::InvalidZipName);
+    // A folder that is not there is no fault of the name: it may have been
+    // removed since the caller made it.
     DWORD folder = ::GetFileAttributesW(extendedPath(parts.directory).c_str());
-    if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
-        fail(code::InvalidZipName, ::GetLastError());
-    }
+    if (folder == INVALID_FILE_ATTRIBUTES) fail(code::CannotCreate, ::GetLastError());
+    if (!(folder & FILE_ATTRIBUTE_DIRECTORY)) fail(code::InvalidZipName);
     return full;
 }
 

@@ -95,7 +95,7 @@ TEST_F(ApiTest, FailuresLeaveNothingAtTheTarget) {
         {"recursion without paths", in(L"a.txt"), out(L"t.zip"), 0x0081, code::Ok},
         {"recursion dropping paths", in(L"*.txt"), out(L"t.zip"), 0x0081, code::DuplicateName},
         {"wildcard in a directory", in(L"s*\\a.txt"), out(L"t.zip"), kPlain, code::InvalidSource},
-        {"target folder missing", in(L"*.txt"), out(L"none\\t.zip"), kPlain, code::InvalidZipName},
+        {"target folder missing", in(L"*.txt"), out(L"none\\t.zip"), kPlain, code::CannotCreate},
         {"target is a folder", in(L"*.txt"), dir_.path() + L"in", kPlain, code::InvalidZipName},
         {"target with a wildcard", in(L"*.txt"), out(L"t*.zip"), kPlain, code::InvalidZipName},
     };

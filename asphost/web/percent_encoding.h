@@ -1,0 +1,15 @@
+// Percent-decoding of URLs and forms, byte for byte. Free of the platform,
+// so that it can be fuzzed on its own; url_encoding.h reads the bytes as
+// UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace asphost {
+
+// Decodes %XX escapes (and "+" as a blank when plusIsBlank). A "%" not
+// followed by two hex digits stays as it is.
+std::string percentDecode(std::string_view encoded, bool plusIsBlank);
+
+}  // namespace asphost

@@ -1,0 +1,138 @@
+"""The component for weeks in a web server's worker process, compressed: one
+`asphost serve` process takes 1,000 requests (10,000 with --long) from eight
+clients, mixing zips with and without a password and with recursion, file
+listings and clean-ups. Its handle count, private bytes and thread count
+after a warm-up and at the end must stay within small margins; every zip is
+a sound archive or the busy message; no busy flag and no temporary file is
+left behind."""
+
+import os
+import random
+import shutil
+import time
+from pathlib import Path
+
+from harness import text
+from http_load import drive
+from served_site import ServedSite
+from zipcheck import verify_zip
+
+HERE = Path(__file__).resolve().parent
+WARM_UP = 200
+# Growth allowed from the warm-up to the end. Heaps settle in steps and the
+# pool's threads come and go with Wine's timer and service threads; a leak of
+# a handle or a few hundred bytes a request would pass these.
+MARGINS = {"handles": 40, "private": 10 << 20, "threads": 4}
+PASSWORD = "soak-pw"
+
+
+def plan(count, seed, first=0):
+    """Requests in a fixed random order: listings and clean-ups, and zips of
+    three kinds; n numbers each request."""
+    rng = random.Random(seed)
+    kinds = ["list"] * 4 + ["clean"] * 2 + ["zip", "zippw", "zipr"] * 1
+    return [f"/op.asp?kind={rng.choice(kinds)}&n={first + i}" for i in range(count)]
+
+
+def expected_entries(site_root, kind):
+    files = site_root / "files"
+    if kind == "zipr":
+        return {str(p.relative_to(files)).replace("\\", "/"): p for p in files.rglob("*") if p.is_file()}
+    return {p.name: p for p in files.glob("*.txt")}
+
+
+class Answers:
+    """Checks each answer as it comes and keeps the archives to verify."""
+
+    def __init__(self):
+        self.archives = []
+        self.busy = 0
+
+    def __call__(self, target, body):
+        kind = target.split("kind=")[1].split("&")[0]
+        if kind == "list":
+            return b"<p id=listed>2</p>" in body
+        if kind == "clean":
+            # Its own old folder may still be on its way out under another
+            # clean-up; the last, alone, shows that all of them went.
+            return b"<p id=cleaned>" in body and b"Error" not in body
+        if b"<p id=busy>" in body:
+            self.busy += 1
+            return True
+        start = body.find(b"<p id=zipped>")
+        if start < 0:
+            return False
+        self.archives.append((kind, body[start + 13:body.find(b"</p>", start)].decode()))
+        return True
+
+
+def measure(h, arch):
+    """handles, private bytes and threads of the one server process."""
+    result = h.run_exe(arch, h.build_root / "x64" / "soak" / "procstat.exe", ["asphost.exe"])
+    fields = dict(part.split("=") for part in text(result).split())
+    return {name: int(fields[name]) for name in MARGINS} if result.returncode == 0 else None
+
+
+def leftovers(h, site_root):
+    """Busy flags and temporary archives left anywhere they could be."""
+    places = [site_root / "dl", h.drive_c() / "temp", *h.drive_c().glob("users/*/Temp")]
+    found = []
+    for place in places:
+        if place.is_dir():
+            found += [str(p) for p in place.rglob("*") if p.name.endswith(".~cl") or p.name.endswith(".tmp")]
+    return found
+
+
+def soak(h, arch, count, seed):
+    site_root = h.scratch("soak", arch)
+    shutil.copytree(HERE / "site", site_root, dirs_exist_ok=True)
+    (site_root / "dl").mkdir()
+    answers = Answers()
+    name = f"{arch} soak"
+    with ServedSite(h, arch, site_root) as site:
+        started = time.monotonic()
+        failures = drive(site, plan(WARM_UP, seed), check=answers)
+        time.sleep(1)
+        before = measure(h, arch)
+        failures += drive(site, plan(count, seed + 1, WARM_UP), check=answers)
+        time.sleep(1)
+        after = measure(h, arch)
+        failures += drive(site, [f"/op.asp?kind=clean&n={WARM_UP + count}"], check=answers)
+        elapsed = time.monotonic() - started
+        alive = site.proc.poll() is None
+        log = "".join(list(site.log)[-20:])
+    print(f"soak: {name}: {WARM_UP + count} requests in {elapsed:.0f} s, {len(answers.archives)} archives, "
+          f"{answers.busy} busy; start {before}, end {after}", flush=True)
+    h.record(f"{name}: the server stays up", alive, log)
+    h.record(f"{name}: every request gets its answer", not failures,
+             f"{len(failures)} failed, the first: " + "\n".join(failures[:5]))
+    for field, margin in MARGINS.items():
+        ok = before is not None and after is not None and after[field] - before[field] <= margin
+        h.record(f"{name}: {field} stay within {margin} of the warm-up", ok, f"{before} -> {after}")
+
+    bad = []
+    sampled = {}
+    for kind, href in answers.archives:
+        path = site_root / href.lstrip("/")
+        password = PASSWORD if kind == "zippw" else None
+        # Every archive is read back in full; one of each kind also goes
+        # through the outside tools.
+        problems = verify_zip(path, password, expected_entries(site_root, kind),
+                              readers=None if kind not in sampled else ("zipfile",))
+        sampled[kind] = True
+        if problems:
+            bad.append(f"{href}: {problems}")
+    h.record(f"{name}: every archive is sound", bool(answers.archives) and not bad,
+             f"{len(answers.archives)} archives; " + "\n".join(bad[:5]))
+    old = sorted(p.name for p in (site_root / "dl").glob("CL2020*"))
+    h.record(f"{name}: every old download folder went", not old, "\n".join(old[:10]))
+    h.record(f"{name}: no busy flag or temporary file is left", not leftovers(h, site_root),
+             "\n".join(leftovers(h, site_root)[:10]))
+
+
+def run(h):
+    h.register_component()
+    count = 10000 if h.long else int(os.environ.get("SOAK_REQUESTS", 1000))
+    arches = h.arches if h.long else h.arches[:1]
+    for arch in arches:
+        soak(h, arch, count, seed=15)
