@@ -34,6 +34,10 @@ bool readRequest(Socket& socket, std::string& head, std::string& body, const wch
         if (n <= 0) return false;
         data.append(buffer, static_cast<size_t>(n));
     }
+    if (end->headSize > kMaxHead) {
+        refusal = L"431 Request Header Fields Too Large";
+        return false;
+    }
     head = data.substr(0, end->headSize);
     body = data.substr(end->bodyStart);
     return true;

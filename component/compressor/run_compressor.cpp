@@ -1,8 +1,10 @@
 #include "compressor/run_compressor.h"
 
 #include "common/text.h"
+#include "compressor/contained_call.h"
 #include "status/status_messages.h"
 
+#include <atomic>
 #include <mutex>
 #include <optional>
 
@@ -85,9 +87,15 @@ HMODULE loadLibraryBeside(const std::wstring& folder) {
 }
 
 int16_t runCompressor(HMODULE library, const Request& request) {
+    // A library that faulted may hold locks or broken state: it is not
+    // called again in this process.
+    static std::atomic<bool> faulted{false};
     try {
-        if (!library) return status::CompressorAborted;
-        return hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request);
+        if (!library || faulted) return status::CompressorAborted;
+        int16_t code = status::CompressorAborted;
+        bool returned = callContained([&] { code = hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request); });
+        if (!returned) faulted = true;
+        return returned ? code : status::CompressorAborted;
     } catch (...) {
         return status::CompressorAborted;
     }

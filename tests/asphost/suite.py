@@ -2,11 +2,15 @@
 through `asphost serve` with real HTTP requests."""
 
 import shutil
+import sys
 import zipfile
 from pathlib import Path
 
 from harness import text, win_path
 from served_site import ServedSite
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from hostile_http import hostile_checks  # noqa: E402
 
 SITE = Path(__file__).resolve().parent / "site"
 QUERY = "q=x%20y&q=2"
@@ -75,6 +79,7 @@ def run(h):
                           (code, out), (0, "[a.txt]\n[b.txt]\ncount=2\n"))
 
         serve_checks(h, arch)
+        hostile_checks(h, arch)
 
 
 def serve_checks(h, arch):

@@ -1,6 +1,7 @@
 // Records every call in the file named by LSZIP_DOUBLE_LOG, one line each,
 // and answers with the results named by LSZIP_DOUBLE_PASSWORD,
-// LSZIP_DOUBLE_INCLUDE and LSZIP_DOUBLE_EXECUTE (defaults 1, 1 and 0). The W
+// LSZIP_DOUBLE_INCLUDE and LSZIP_DOUBLE_EXECUTE (defaults 1, 1 and 0).
+// With LSZIP_DOUBLE_CRASH=1 the execute calls fault instead of answering. The W
 // calls record their strings as UTF-8; each .def file exports a subset.
 #include <windows.h>
 
@@ -15,6 +16,11 @@ int32_t answer(const char* name, int32_t fallback) {
     char value[32];
     DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
     return n > 0 && n < sizeof value ? std::atoi(value) : fallback;
+}
+
+// Faults as a broken library would, when the test asks for it.
+void crashIfAsked() {
+    if (answer("LSZIP_DOUBLE_CRASH", 0) == 1) *static_cast<volatile int*>(nullptr) = 1;
 }
 
 void record(const std::string& line) {
@@ -43,6 +49,7 @@ extern "C" int32_t __stdcall LSZIP_EXECUTE(const char* zipPath, int32_t mode, in
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, " %d %d %d", mode, rate, options);
     record(std::string("EXECUTE ") + (zipPath ? zipPath : "(null)") + numbers);
+    crashIfAsked();
     return answer("LSZIP_DOUBLE_EXECUTE", 0);
 }
 
@@ -72,5 +79,6 @@ extern "C" int32_t __stdcall LSZIP_EXECUTEW(const wchar_t* zipPath, int32_t mode
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, " %d %d %d", mode, rate, options);
     record("EXECUTEW " + utf8(zipPath) + numbers);
+    crashIfAsked();
     return answer("LSZIP_DOUBLE_EXECUTE", 0);
 }

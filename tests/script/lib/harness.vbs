@@ -68,8 +68,10 @@ Class FakeResponse
     Public Writes
     Public Flushes
     Public Fails
+    Public FlushFails
 
     Private Sub Class_Initialize()
+        FlushFails = False
         Buffer = True
         Written = ""
         Calls = ""
@@ -86,6 +88,7 @@ Class FakeResponse
     End Sub
 
     Public Sub Flush()
+        If FlushFails Then Err.Raise 5, "Response.Flush", "the client went away"
         Calls = Calls & "F"
         Flushes = Flushes + 1
     End Sub

@@ -1,0 +1,77 @@
+#include "compressor/contained_call.h"
+
+#include <windows.h>
+
+#include <mutex>
+
+namespace kb::compressor {
+
+namespace {
+
+struct Landing {
+    void* jump[5];  // what __builtin_setjmp keeps
+};
+
+thread_local Landing* t_landing = nullptr;
+
+bool isHardwareFault(DWORD code) {
+    switch (code) {
+    case EXCEPTION_ACCESS_VIOLATION:
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_IN_PAGE_ERROR:
+    case EXCEPTION_STACK_OVERFLOW:
+    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+    case EXCEPTION_DATATYPE_MISALIGNMENT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Runs on the faulting thread once the system has left its exception
+// dispatch, and goes back up to callContained.
+[[noreturn]] void land() { __builtin_longjmp(t_landing->jump, 1); }
+
+LONG CALLBACK onException(EXCEPTION_POINTERS* info) {
+    if (!t_landing || !isHardwareFault(info->ExceptionRecord->ExceptionCode)) return EXCEPTION_CONTINUE_SEARCH;
+    // Resume in land(), on the faulting stack well below the fault, as if
+    // land() had just been called there. Leaving the handler normally lets
+    // the system unwind its own dispatch first.
+    CONTEXT* c = info->ContextRecord;
+#ifdef _WIN64
+    c->Rsp = ((c->Rsp - 4096) & ~static_cast<DWORD64>(15)) - 8;
+    c->Rip = reinterpret_cast<DWORD64>(&land);
+#else
+    c->Esp = ((c->Esp - 4096) & ~static_cast<DWORD>(15)) - 4;
+    c->Eip = reinterpret_cast<DWORD>(&land);
+#endif
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+}  // namespace
+
+bool callContained(const std::function<void()>& call) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { ::AddVectoredExceptionHandler(1, onException); });
+    Landing landing;
+    Landing* outer = t_landing;
+#ifndef _WIN64
+    // The frames the fault abandons may have registered handlers.
+    void* handlers = reinterpret_cast<NT_TIB*>(::NtCurrentTeb())->ExceptionList;
+#endif
+    if (__builtin_setjmp(landing.jump) == 0) {
+        t_landing = &landing;
+        call();
+        t_landing = outer;
+        return true;
+    }
+    t_landing = outer;
+#ifndef _WIN64
+    reinterpret_cast<NT_TIB*>(::NtCurrentTeb())->ExceptionList = static_cast<EXCEPTION_REGISTRATION_RECORD*>(handlers);
+#endif
+    return false;
+}
+
+}  // namespace kb::compressor
