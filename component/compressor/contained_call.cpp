@@ -50,6 +50,17 @@ LONG CALLBACK onException(EXCEPTION_POINTERS* info) {
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
+#ifndef _WIN64
+// The head of the thread's chain of exception handlers, at fs:[0].
+void* handlerChain() {
+    void* head;
+    __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+
+void restoreHandlerChain(void* head) { __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory"); }
+#endif
+
 }  // namespace
 
 bool callContained(const std::function<void()>& call) {
@@ -59,7 +70,7 @@ bool callContained(const std::function<void()>& call) {
     Landing* outer = t_landing;
 #ifndef _WIN64
     // The frames the fault abandons may have registered handlers.
-    void* handlers = reinterpret_cast<NT_TIB*>(::NtCurrentTeb())->ExceptionList;
+    void* handlers = handlerChain();
 #endif
     if (__builtin_setjmp(landing.jump) == 0) {
         t_landing = &landing;
@@ -69,7 +80,7 @@ bool callContained(const std::function<void()>& call) {
     }
     t_landing = outer;
 #ifndef _WIN64
-    reinterpret_cast<NT_TIB*>(::NtCurrentTeb())->ExceptionList = static_cast<EXCEPTION_REGISTRATION_RECORD*>(handlers);
+    restoreHandlerChain(handlers);
 #endif
     return false;
 }

@@ -23,6 +23,7 @@ void createArchive(const ArchiveRequest& request) {
     catalog.enumerate(request.items, options, serial);
     // Run serially, a bad specification fails before anything is created.
     if (serial) catalog.throwIfFailed();
+    if (serial && request.listed) request.listed();
 
     ArchiveFile out(target);
     EntryWriterSettings writerSettings{request.level, request.cipher, request.password.view()};

@@ -6,6 +6,7 @@
 #include "common/secret.h"
 #include "crypto/entry_cipher.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct ArchiveRequest {
     Cipher cipher = Cipher::None;
     kb::SecretA password;
     unsigned threads = 1;
+    // Called once the sources are listed and before any is read, when the
+    // listing runs first (threads 1): where tests change files under it.
+    std::function<void()> listed;
 };
 
 // Writes the archive or throws LibError; on failure nothing is left at the
