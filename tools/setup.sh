@@ -11,6 +11,7 @@ packages=(
   wine wine64 wine32:i386 wine64-tools libwine-dev
   libz-mingw-w64-dev googletest cmake ninja-build
   unzip zip p7zip-full python3 time
+  clang libclang-rt-14-dev
 )
 if [ "${WITH_BROWSER:-0}" = 1 ]; then
   packages+=(chromium nodejs)
