@@ -20,9 +20,50 @@ TEST(HttpMessage, ParsesARequestHead) {
 
 TEST(HttpMessage, RefusesMalformedHeads) {
     for (const char* head : {"GET /\r\n", "GET  HTTP/1.1", "G(T / HTTP/1.1", "GET / HTTP/2", "GET /a b HTTP/1.1",
-                             "GET / HTTP/1.1\r\nno colon", "GET / HTTP/1.1\r\nBad Name: x"}) {
+                             "GET / HTTP/1.1\r\nno colon", "GET / HTTP/1.1\r\nBad Name: x",
+                             "GET / HTTP/1.1\r\nX: a\rb", "GET / HTTP/1.1\r\nX: a\x01"}) {
         EXPECT_FALSE(parseRequestHead(head)) << head;
     }
+}
+
+TEST(HttpMessage, FindsTheHeadEndWithEitherLineEnd) {
+    struct Case {
+        std::string_view data;
+        std::optional<std::pair<size_t, size_t>> end;  // head size, body start
+    } cases[] = {
+        {"GET / HTTP/1.1\r\nA: 1\r\n\r\nbody", {{22, 24}}},
+        {"GET / HTTP/1.1\nA: 1\n\nbody", {{20, 21}}},
+        {"GET / HTTP/1.1\nA: 1\r\n\r\n", {{21, 23}}},
+        {"GET / HTTP/1.1\r\nA: 1\r\n", std::nullopt},
+        {"GET / HTTP/1.1\r\r\r\r", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        auto end = findHeadEnd(c.data);
+        ASSERT_EQ(end.has_value(), c.end.has_value()) << c.data;
+        if (end) {
+            EXPECT_EQ(std::make_pair(end->headSize, end->bodyStart), *c.end) << c.data;
+        }
+    }
+    auto r = parseRequestHead("GET /x HTTP/1.1\nHost: a\n");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->header("Host"), "a");
+}
+
+TEST(HttpMessage, DeclaredLengthIsOneDecimalNumber) {
+    struct Case {
+        const char* head;
+        std::optional<uint64_t> length;
+    } cases[] = {
+        {"POST / HTTP/1.1", 0},
+        {"POST / HTTP/1.1\r\nContent-Length: 12", 12},
+        {"POST / HTTP/1.1\r\nContent-Length: 5\r\ncontent-length: 5", 5},
+        {"POST / HTTP/1.1\r\nContent-Length: 5\r\nContent-Length: 6", std::nullopt},
+        {"POST / HTTP/1.1\r\nContent-Length: -1", std::nullopt},
+        {"POST / HTTP/1.1\r\nContent-Length: +1", std::nullopt},
+        {"POST / HTTP/1.1\r\nContent-Length: 1 2", std::nullopt},
+        {"POST / HTTP/1.1\r\nContent-Length: 99999999999999999999", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(declaredContentLength(*parseRequestHead(c.head)), c.length) << c.head;
 }
 
 TEST(HttpMessage, FormatsAResponseHead) {

@@ -82,12 +82,18 @@ LETTERS = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
 ODD = " &'-_()[]{}~!@#$%^+=,;" + "\u00e9\u00df\u00f8\u00fc\u0416\u0444\u03bb\u65e5\u6587"
 
 
+DEVICES = {"con", "prn", "aux", "nul"} | {f"{d}{n}" for d in ("com", "lpt") for n in range(10)}
+
+
 def random_name(rng, length):
     chars = [rng.choice(LETTERS if rng.random() < 0.7 else ODD) for _ in range(length)]
     # Windows drops trailing blanks and dots; a leading blank is kept.
     while chars and chars[-1] in " .":
         chars[-1] = rng.choice(LETTERS)
-    return "".join(chars) or "x"
+    name = "".join(chars) or "x"
+    # No Windows program can make a file named like a device: the library
+    # fails on one with 178, as it should, and a random tree has none.
+    return name + "_" if name.split(".")[0].lower() in DEVICES else name
 
 
 def random_content(rng):

@@ -15,7 +15,7 @@ from pathlib import Path
 from harness import text
 from http_load import drive
 from served_site import ServedSite
-from zipcheck import verify_zip
+from zipcheck import READERS, verify_zip
 
 HERE = Path(__file__).resolve().parent
 WARM_UP = 200
@@ -118,7 +118,7 @@ def soak(h, arch, count, seed):
         # Every archive is read back in full; one of each kind also goes
         # through the outside tools.
         problems = verify_zip(path, password, expected_entries(site_root, kind),
-                              readers=None if kind not in sampled else ("zipfile",))
+                              readers=READERS if kind not in sampled else ("zipfile",))
         sampled[kind] = True
         if problems:
             bad.append(f"{href}: {problems}")
