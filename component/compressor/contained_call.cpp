@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <mutex>
 
 namespace kb::compressor {
@@ -10,6 +11,8 @@ namespace {
 
 struct Landing {
     void* jump[5];  // what __builtin_setjmp keeps
+    uintptr_t codeStart = 0;  // the library's image
+    uintptr_t codeEnd = 0;
 };
 
 thread_local Landing* t_landing = nullptr;
@@ -35,7 +38,11 @@ bool isHardwareFault(DWORD code) {
 [[noreturn]] void land() { __builtin_longjmp(t_landing->jump, 1); }
 
 LONG CALLBACK onException(EXCEPTION_POINTERS* info) {
-    if (!t_landing || !isHardwareFault(info->ExceptionRecord->ExceptionCode)) return EXCEPTION_CONTINUE_SEARCH;
+    auto at = reinterpret_cast<uintptr_t>(info->ExceptionRecord->ExceptionAddress);
+    if (!t_landing || !isHardwareFault(info->ExceptionRecord->ExceptionCode) || at < t_landing->codeStart ||
+        at >= t_landing->codeEnd) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
     // Resume in land(), on the faulting stack well below the fault, as if
     // land() had just been called there. Leaving the handler normally lets
     // the system unwind its own dispatch first.
@@ -63,10 +70,14 @@ void restoreHandlerChain(void* head) { __asm__ volatile("movl %0, %%fs:0" : : "r
 
 }  // namespace
 
-bool callContained(const std::function<void()>& call) {
+bool callContained(HMODULE library, const std::function<void()>& call) {
     static std::once_flag installed;
     std::call_once(installed, [] { ::AddVectoredExceptionHandler(1, onException); });
     Landing landing;
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(library);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const BYTE*>(library) + dos->e_lfanew);
+    landing.codeStart = reinterpret_cast<uintptr_t>(library);
+    landing.codeEnd = landing.codeStart + nt->OptionalHeader.SizeOfImage;
     Landing* outer = t_landing;
 #ifndef _WIN64
     // The frames the fault abandons may have registered handlers.

@@ -89,12 +89,14 @@ HMODULE loadLibraryBeside(const std::wstring& folder) {
 int16_t runCompressor(HMODULE library, const Request& request) {
     // A library that faulted may hold locks or broken state: it is not
     // called again in this process.
-    static std::atomic<bool> faulted{false};
+    static std::atomic<HMODULE> faulted{nullptr};
     try {
-        if (!library || faulted) return status::CompressorAborted;
+        if (!library || library == faulted) return status::CompressorAborted;
         int16_t code = status::CompressorAborted;
-        bool returned = callContained([&] { code = hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request); });
-        if (!returned) faulted = true;
+        bool returned = callContained(library, [&] {
+            code = hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request);
+        });
+        if (!returned) faulted = library;
         return returned ? code : status::CompressorAborted;
     } catch (...) {
         return status::CompressorAborted;

@@ -42,7 +42,8 @@ struct Request {
 
 // Drives one compression through the library and returns its status: 0 when
 // the zip file was written, 1 or 3 when a setting was refused, 50 when the
-// library cannot be called or answers out of range, else the library's code.
+// library cannot be called, answers out of range or faults inside a call
+// (and then for every later call in the process), else the library's code.
 // A library with the W calls gets every string as it is. With the ANSI calls
 // only, a string the code page cannot hold exactly is refused before any
 // call: 3 for the password, 1 for the source, 151 for the zip path.
