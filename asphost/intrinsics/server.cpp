@@ -38,11 +38,12 @@ Server::Server(std::shared_ptr<PageEnvironment> environment)
     member(kURLEncode, L"URLEncode", [](Call& c) { c.returnText(urlEncode(c.text(0))); });
     member(kScriptTimeout, L"ScriptTimeout", [this](Call& c) {
         if (!c.isPut()) return c.returnLong(scriptTimeout_);
-        long seconds = std::wcstol(c.valueText().c_str(), nullptr, 10);
-        if (seconds <= 0) fail(L"ScriptTimeout must be a positive number of seconds.", E_INVALIDARG);
-        scriptTimeout_ = seconds;
-        if (PageDeadline* deadline = pageDeadline()) {
-            deadline->store(environment_->started + static_cast<uint64_t>(seconds) * 1000);
+        scriptTimeout_ = std::wcstol(c.valueText().c_str(), nullptr, 10);
+        // The limit counts from the page's start; a value that is no number
+        // of seconds leaves it where it was.
+        PageDeadline* deadline = pageDeadline();
+        if (deadline && scriptTimeout_ > 0) {
+            deadline->store(environment_->started + static_cast<uint64_t>(scriptTimeout_) * 1000);
         }
     });
 }
