@@ -33,7 +33,7 @@ void createArchive(const ArchiveRequest& request) {
     pipeline.crcBeforeData = request.cipher == Cipher::ZipCrypto;
     runPipeline(catalog, pipeline, writer);
     writer.finish();
-    out.commit();
+    out.commit(request.deleteOriginals);
 
     if (request.deleteOriginals) deleteOriginals(catalog.entries());
 }

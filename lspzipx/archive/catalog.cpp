@@ -37,7 +37,7 @@ void Catalog::found(SourceFile&& file) {
     std::string name = zipEntryName(file.storedName);
     if (!names_.insert(name).second) fail(code::DuplicateName);
     pending_.push_back({std::move(file.path), std::move(name), isPrecompressedName(file.storedName), file.lastWrite,
-                        file.attributes});
+                        file.attributes, file.size});
 }
 
 void Catalog::directoryDone() {
@@ -51,6 +51,7 @@ void Catalog::directoryDone() {
         e.precompressed = f.precompressed;
         e.lastWrite = f.lastWrite;
         e.attributes = f.attributes;
+        e.listedSize = f.size;
     }
     published_ += pending_.size();
     pending_.clear();

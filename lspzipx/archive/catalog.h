@@ -55,6 +55,7 @@ private:
         bool precompressed;
         FILETIME lastWrite;
         DWORD attributes;
+        uint64_t size;
     };
     std::vector<Found> pending_;  // found, not yet handed over
     size_t published_ = 0;

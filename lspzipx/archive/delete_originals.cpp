@@ -2,7 +2,6 @@
 
 #include "format/dos_time.h"
 #include "io/paths.h"
-#include "io/source_reader.h"
 
 namespace lsz {
 

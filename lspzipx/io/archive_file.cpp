@@ -88,10 +88,10 @@ void ArchiveFile::patch(uint64_t offset, const std::vector<uint8_t>& bytes) {
     writeAt(offset, bytes.data(), bytes.size());
 }
 
-void ArchiveFile::commit() {
+void ArchiveFile::commit(bool durable) {
     failureCode_ = code::EndRecordError;
     flush();
-    if (!::FlushFileBuffers(file_.get())) failWithLastError(failureCode_);
+    if (durable && !::FlushFileBuffers(file_.get())) failWithLastError(failureCode_);
     // The archive is no scratch file any more: it shows like any other.
     FILE_BASIC_INFO basic{};
     basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;

@@ -17,6 +17,7 @@ struct Found {
     std::wstring name;
     DWORD attributes = 0;
     FILETIME lastWrite{};
+    uint64_t size = 0;
     bool directory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool listed() const { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0; }
 };
@@ -41,7 +42,8 @@ std::vector<Found> list(const std::wstring& pattern) {
     do {
         std::wstring_view name = data.cFileName;
         if (name == L"." || name == L"..") continue;
-        found.push_back({data.cFileName, data.dwFileAttributes, data.ftLastWriteTime});
+        found.push_back({data.cFileName, data.dwFileAttributes, data.ftLastWriteTime,
+                         (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
     } while (::FindNextFileW(find.get(), &data));
     if (::GetLastError() != ERROR_NO_MORE_FILES) failWithLastError(code::ListError);
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -64,7 +66,7 @@ public:
             if (kb::sameName(path, excluded)) return;
         }
         ++count_;
-        sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes});
+        sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes, f.size});
     }
 
     // directory ends in a separator; relative is the path below the item's

@@ -15,6 +15,7 @@ struct SourceFile {
     std::wstring storedName;  // relative to the item's directory, "\" separated
     FILETIME lastWrite{};     // as the listing gave them
     DWORD attributes = 0;
+    uint64_t size = 0;
 };
 
 struct EnumerationOptions {
