@@ -40,6 +40,7 @@ int32_t run(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t ra
         request.password = std::move(*settings.password);
     }
     request.threads = configuredThreads();
+    request.readers = configuredReaders();
     createArchive(request);
     return code::Ok;
 }

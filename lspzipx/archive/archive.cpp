@@ -30,6 +30,7 @@ void createArchive(const ArchiveRequest& request) {
     PipelineSettings pipeline;
     pipeline.level = request.level;
     pipeline.threads = request.threads;
+    pipeline.readers = request.readers;
     pipeline.crcBeforeData = request.cipher == Cipher::ZipCrypto;
     runPipeline(catalog, pipeline, writer);
     writer.finish();

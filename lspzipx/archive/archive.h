@@ -21,6 +21,7 @@ struct ArchiveRequest {
     Cipher cipher = Cipher::None;
     kb::SecretA password;
     unsigned threads = 1;
+    unsigned readers = 0;  // workers that may read at once; 0 for all
 };
 
 // Writes the archive or throws LibError; on failure nothing is left at the

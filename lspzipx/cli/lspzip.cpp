@@ -118,6 +118,7 @@ int run(const Arguments& args) {
         request.cipher = lsz::configuredCipher();
     }
     request.threads = lsz::configuredThreads();
+    request.readers = lsz::configuredReaders();
     if (!args.threads.empty()) {
         wchar_t* end = nullptr;
         long n = std::wcstol(args.threads.c_str(), &end, 10);
