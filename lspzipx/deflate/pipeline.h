@@ -24,7 +24,6 @@
 namespace lsz {
 
 constexpr size_t kChunkSize = 512 * 1024;
-constexpr size_t kDictionarySize = 32 * 1024;
 
 struct PipelineEntry {
     std::wstring path;

@@ -58,9 +58,6 @@ void readChunk(Slot& slot, const ReadTask& task, const PipelineSettings& setting
     if (task.index == 0) {
         entry.size = file.size();
         if (settings.crcBeforeData) entry.crcBeforeData = crcOfFile(file, slot.data(), kChunkSize);
-    } else {
-        file.readAt(task.offset - kDictionarySize, slot.data() - kDictionarySize, kDictionarySize);
-        slot.dictionarySize = kDictionarySize;
     }
     file.readAt(task.offset, slot.data(), task.size);
     addPiece(slot, entry, task.index, task.size, task.last);
@@ -68,12 +65,11 @@ void readChunk(Slot& slot, const ReadTask& task, const PipelineSettings& setting
 
 }  // namespace
 
-Slot::Slot() : input(new uint8_t[kDictionarySize + kChunkSize]), output(new uint8_t[kOutputCapacity]) {
+Slot::Slot() : input(new uint8_t[kChunkSize]), output(new uint8_t[kOutputCapacity]) {
     pieces.reserve(kMaxFilesPerTask);
 }
 
 void Slot::clear() {
-    dictionarySize = 0;
     used = 0;
     outputReserved = 0;
     pieces.clear();
@@ -106,9 +102,7 @@ void compress(Slot& slot, Deflaters* deflaters) {
             // Nothing written means it would not even fit: no gain.
             entry.verdict = c.deflatedSize ? judgeFirstChunk(c.rawSize, c.deflatedSize, true) : Verdict::Store;
         } else {
-            const uint8_t* dictionary = c.index > 0 ? slot.data() - slot.dictionarySize : nullptr;
-            c.deflatedSize = deflaters->chunk.deflate(dictionary, c.index > 0 ? slot.dictionarySize : 0, c.raw,
-                                                     c.rawSize, c.last, c.deflated, room);
+            c.deflatedSize = deflaters->chunk.deflate(c.raw, c.rawSize, c.last, c.deflated, room);
             if (c.index == 0) entry.verdict = judgeFirstChunk(c.rawSize, c.deflatedSize, false);
         }
         out += c.deflatedSize;

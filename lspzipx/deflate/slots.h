@@ -1,8 +1,8 @@
 // The pipeline's buffers, and the two things a worker does with one: read a
 // task into it, then deflate what it holds. A buffer takes one chunk of a
-// large file with the 32 KiB before it as dictionary, or a run of small
-// files whole: packing small files together keeps the hand-overs between
-// threads, each a round trip to the system, far fewer than the files.
+// large file, or a run of small files whole: packing small files together
+// keeps the hand-overs between threads, each a round trip to the system,
+// far fewer than the files.
 #pragma once
 
 #include "deflate/chunk_deflater.h"
@@ -23,9 +23,8 @@ constexpr size_t kOutputCapacity = chunkOutputBound(kChunkSize) + 64 * 1024;
 struct Slot {
     Slot();
 
-    std::unique_ptr<uint8_t[]> input;   // dictionary, then the data
+    std::unique_ptr<uint8_t[]> input;
     std::unique_ptr<uint8_t[]> output;
-    size_t dictionarySize = 0;
     size_t used = 0;                    // bytes of data
     size_t outputReserved = 0;          // worst-case output of the pieces
     std::vector<Chunk> pieces;
@@ -33,11 +32,11 @@ struct Slot {
     bool done = false;
     std::exception_ptr error;
 
-    uint8_t* data() { return input.get() + kDictionarySize; }
+    uint8_t* data() { return input.get(); }
     void clear();
 };
 
-// The engines of one worker: libdeflate for whole files, zlib for chunks.
+// The engines of one worker: whole files, and chunks that join into a stream.
 struct Deflaters {
     explicit Deflaters(int level) : chunk(level), whole(level) {}
     ChunkDeflater chunk;

@@ -1,6 +1,6 @@
-// Raw deflate of a whole file in one call, with libdeflate: the faster
-// engine, for the files that fit in one piece. Files too large for one
-// piece go through ChunkDeflater, whose chunks join into one stream.
+// Raw deflate of a whole file in one call, with libdeflate, for the files
+// that fit in one piece. Files too large for one piece go through
+// ChunkDeflater, whose chunks join into one stream.
 #pragma once
 
 #include <cstddef>
