@@ -55,6 +55,7 @@ private:
         bool precompressed;
         FILETIME lastWrite;
         DWORD attributes;
+        bool directory;
     };
     std::vector<Found> pending_;  // found, not yet handed over
     size_t published_ = 0;

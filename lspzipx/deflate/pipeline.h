@@ -30,6 +30,7 @@ struct PipelineEntry {
     bool precompressed = false;  // stored without trying, by its type
     FILETIME lastWrite{};
     DWORD attributes = 0;
+    bool directory = false;      // a folder entry: no data, never encrypted
 
     // Set by the reader when it opens the file, before the first chunk.
     uint64_t size = 0;

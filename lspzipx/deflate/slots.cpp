@@ -43,8 +43,8 @@ bool Slot::fits(size_t size) const {
     return used + size <= kChunkSize && outputReserved + chunkOutputBound(size) <= kOutputCapacity;
 }
 
-void Slot::add(SourceReader& file, PipelineEntry& entry, uint32_t index, size_t size, bool last) {
-    file.read(data() + used, size);
+void Slot::add(SourceReader* file, PipelineEntry& entry, uint32_t index, size_t size, bool last) {
+    if (size > 0) file->read(data() + used, size);
     Chunk c;
     c.entry = &entry;
     c.index = index;
@@ -68,6 +68,14 @@ void readEntries(EntryFeed& feed, const PipelineSettings& settings, const std::f
     };
     while (PipelineEntry* next = feed.next()) {
         PipelineEntry& entry = *next;
+        if (entry.directory) {
+            // A folder has no data: one empty piece, stored.
+            entry.verdict = Verdict::Store;
+            if (packing && !packing->fits(0)) submit(std::exchange(packing, nullptr));
+            if (!packing && !(packing = take())) return;
+            packing->add(nullptr, entry, 0, 0, true);
+            continue;
+        }
         SourceReader file(entry.path);
         entry.size = file.size();
         if (settings.level == 0 || entry.precompressed) entry.verdict = Verdict::Store;
@@ -78,7 +86,7 @@ void readEntries(EntryFeed& feed, const PipelineSettings& settings, const std::f
                 submit(std::exchange(packing, nullptr));
             }
             if (!packing && !(packing = take())) return;
-            packing->add(file, entry, 0, size, true);
+            packing->add(&file, entry, 0, size, true);
             continue;
         }
 
@@ -98,7 +106,7 @@ void readEntries(EntryFeed& feed, const PipelineSettings& settings, const std::f
                 slot->dictionarySize = kDictionarySize;
             }
             left -= n;
-            slot->add(file, entry, index, n, left == 0);
+            slot->add(&file, entry, index, n, left == 0);
             // The next chunk's dictionary, kept apart: this slot may be
             // written and reused before the next one is filled.
             if (left > 0) std::memcpy(tail.get(), slot->data() + n - kDictionarySize, kDictionarySize);

@@ -33,8 +33,9 @@ struct Slot {
     uint8_t* data() { return input.get() + kDictionarySize; }
     void clear();
     bool fits(size_t size) const;
-    // Reads the next size bytes of file into the slot as one piece.
-    void add(SourceReader& file, PipelineEntry& entry, uint32_t index, size_t size, bool last);
+    // Reads the next size bytes of file into the slot as one piece; file
+    // may be null for a piece of no bytes.
+    void add(SourceReader* file, PipelineEntry& entry, uint32_t index, size_t size, bool last);
 };
 
 // Cuts the files of feed into slots: acquire gives an empty slot (or null to

@@ -25,6 +25,7 @@ public:
     void rewind();
 
 private:
+    std::wstring path_;  // named in failures
     kb::UniqueFile file_;
     uint64_t size_ = 0;
 };
