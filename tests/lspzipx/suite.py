@@ -2,6 +2,7 @@
 Info-ZIP unzip, 7-Zip and Python's zipfile, with contents compared byte for
 byte with the files that went in."""
 
+import importlib.util
 import os
 import random
 import re
@@ -344,9 +345,16 @@ def zip64_many_entries(h, base):
         archive.unlink()
 
 
+def front_end(h, base):
+    spec = importlib.util.spec_from_file_location("lspzipx_front_end", Path(__file__).with_name("front_end.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    module.run_front_end(h, base)
+
+
 def run(h):
     base = h.scratch("lspzipx")
-    for name, case in (("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
+    for name, case in (("front end", front_end), ("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
                        ("memory", memory_bound), ("delete originals", delete_originals),
                        ("zip64 large file", zip64_large_file), ("zip64 many entries", zip64_many_entries)):
         folder = base / name.replace(" ", "-")
