@@ -15,6 +15,13 @@ TEST(LogLine, OneRowOfTabSeparatedFields) {
     EXPECT_EQ(line.substr(line.size() - 4), L" (2)");
 }
 
+TEST(LogLine, TheEventLogGetsOneFactToALine) {
+    Failure f{L"doZip", 27, L"Cannot create unique physical directory.", L"C:\\dl\\", 0};
+    EXPECT_EQ(eventText(f, kOccasion),
+              L"doZip failed on the page /shop/zip.asp.\r\nStatus: 27 Cannot create unique physical directory.\r\n"
+              L"Path: C:\\dl\\");
+}
+
 TEST(LogLine, EmptyFieldsAndBreaksCannotSplitTheRow) {
     Failure f{L"sourceFileList", Failure::kNoStatus, L"Refused", L"a\tb\r\nc", 0};
     EXPECT_EQ(logLine(f, {{2026, 1, 2, 3, 4, 5}, 1, L""}),
