@@ -199,6 +199,8 @@ def thread_oracle(h, base):
     }
     files.update({f"small/{i:03}.txt": compressible(200 + 97 * i, 100 + i) for i in range(60)})
     write_tree(tree, files)
+    (tree / "small" / "void").mkdir()  # a folder entry among the files
+    files["small/void/"] = None
     out = base / "out"
     out.mkdir()
     for rate in (1, 6, 9):
@@ -248,6 +250,7 @@ def delete_originals(h, base):
         files = {"a.txt": compressible(5000, 31), "sub/b.txt": compressible(900000, 32), "c.bin": noise(70, 33)}
         tree = base / arch / "tree"
         write_tree(tree, files)
+        (tree / "hollow").mkdir()
         out = base / arch / "out"
         out.mkdir(parents=True)
 
@@ -262,9 +265,10 @@ def delete_originals(h, base):
         archive = out / "t.zip"
         r = lspzip(h, arch, "-q", "-r", "-d", win_path(archive), win_path(tree))
         h.record(f"{arch} delete after success: exit 0", r.returncode == 0, outcome(r))
-        check_archive(h, f"{arch} delete after success", archive, files)
+        check_archive(h, f"{arch} delete after success", archive, dict(files, **{"hollow/": None}))
         left = sorted(str(p.relative_to(tree)) for p in tree.rglob("*") if p.is_file())
         h.check_equal(f"{arch} delete after success: originals gone", left, [])
+        h.record(f"{arch} delete after success: folders stay", (tree / "hollow").is_dir() and (tree / "sub").is_dir())
 
 
 def zip64_large_file(h, base):
