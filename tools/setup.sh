@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386 wine64-tools libwine-dev
   libz-mingw-w64-dev googletest cmake ninja-build
-  unzip zip p7zip-full python3 time
+  unzip zip p7zip-full libarchive-tools python3 time
 )
 if [ "${WITH_BROWSER:-0}" = 1 ]; then
   packages+=(chromium nodejs)

@@ -41,8 +41,10 @@ ThreadSettings& threadSettings() {
 }
 
 ThreadSettings takeThreadSettings() {
-    ThreadSettings taken = std::move(threadSettings());
-    releaseThreadSettings();
+    ThreadSettings& mine = threadSettings();
+    ThreadSettings taken;
+    taken.password = std::exchange(mine.password, std::nullopt);
+    taken.items = std::exchange(mine.items, std::nullopt);
     return taken;
 }
 

@@ -25,7 +25,7 @@ void createArchive(const ArchiveRequest& request) {
     if (serial) catalog.throwIfFailed();
 
     ArchiveFile out(target);
-    EntryWriterSettings writerSettings{request.level, request.cipher, request.password.view()};
+    EntryWriterSettings writerSettings{request.level, request.cipher, request.password.view(), request.onEntry};
     EntryWriter writer(out, writerSettings);
     PipelineSettings pipeline;
     pipeline.level = request.level;

@@ -3,9 +3,11 @@
 // originals when asked.
 #pragma once
 
+#include "archive/entry_writer.h"
 #include "common/secret.h"
 #include "crypto/entry_cipher.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,8 @@ struct ArchiveRequest {
     kb::SecretA password;
     unsigned threads = 1;
     unsigned readers = 0;  // workers that may read at once; 0 for all
+    // Told of each entry once it is written, on the calling thread.
+    std::function<void(const EntryReport&)> onEntry;
 };
 
 // Writes the archive or throws LibError; on failure nothing is left at the

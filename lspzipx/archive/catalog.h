@@ -56,6 +56,7 @@ private:
         FILETIME lastWrite;
         DWORD attributes;
         uint64_t size;
+        bool directory;
     };
     std::vector<Found> pending_;  // found, not yet handed over
     size_t published_ = 0;

@@ -32,6 +32,7 @@ struct PipelineEntry {
     FILETIME lastWrite{};
     DWORD attributes = 0;
     uint64_t listedSize = 0;     // as the listing gave it: what the work is planned on
+    bool directory = false;      // a folder entry: no data, never encrypted
 
     // The size of what was read, known before the first chunk is handed over.
     uint64_t size = 0;

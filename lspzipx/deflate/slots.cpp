@@ -39,10 +39,17 @@ uint32_t crcOfFile(SourceFile& file, uint8_t* scratch, size_t scratchSize) {
 
 void readFiles(Slot& slot, const std::vector<PipelineEntry*>& files) {
     for (PipelineEntry* entry : files) {
+        if (entry->directory) {
+            // A folder has no data: one empty piece, stored.
+            entry->size = 0;
+            entry->verdict = Verdict::Store;
+            addPiece(slot, *entry, 0, 0, true);
+            continue;
+        }
         SourceFile file(entry->path);
         uint64_t size = file.size();
         // Grown past what was planned for it since it was listed.
-        if (!fits(slot, size)) fail(code::ReadError);
+        if (!fits(slot, size)) fail(code::ReadError, 0, entry->path);
         entry->size = size;
         file.readAt(0, slot.data() + slot.used, static_cast<size_t>(size));
         addPiece(slot, *entry, 0, static_cast<size_t>(size), true);
@@ -54,7 +61,7 @@ void readChunk(Slot& slot, const ReadTask& task, const PipelineSettings& setting
     SourceFile& file = *task.source;
     // Its chunks were cut by the listed size; a file of another size now
     // changed since it was listed.
-    if (file.size() != entry.listedSize) fail(code::ReadError);
+    if (file.size() != entry.listedSize) fail(code::ReadError, 0, entry.path);
     if (task.index == 0) {
         entry.size = file.size();
         if (settings.crcBeforeData) entry.crcBeforeData = crcOfFile(file, slot.data(), kChunkSize);

@@ -12,9 +12,9 @@ void SourceFile::open() {
     if (opened_) return;
     file_.reset(::CreateFileW(extendedPath(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file_) failWithLastError(code::ReadError);
+    if (!file_) failWithLastError(code::ReadError, path_);
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file_.get(), &size)) failWithLastError(code::ReadError);
+    if (!::GetFileSizeEx(file_.get(), &size)) failWithLastError(code::ReadError, path_);
     size_ = static_cast<uint64_t>(size.QuadPart);
     opened_ = true;
 }
@@ -32,8 +32,8 @@ void SourceFile::readAt(uint64_t offset, uint8_t* buffer, size_t n) {
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
         DWORD got = 0;
-        if (!::ReadFile(file_.get(), buffer, want, &got, &at)) failWithLastError(code::ReadError);
-        if (got == 0) fail(code::ReadError, ERROR_HANDLE_EOF);
+        if (!::ReadFile(file_.get(), buffer, want, &got, &at)) failWithLastError(code::ReadError, path_);
+        if (got == 0) fail(code::ReadError, ERROR_HANDLE_EOF, path_);
         buffer += got;
         n -= got;
         offset += got;

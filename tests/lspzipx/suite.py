@@ -2,6 +2,7 @@
 Info-ZIP unzip, 7-Zip and Python's zipfile, with contents compared byte for
 byte with the files that went in."""
 
+import importlib.util
 import os
 import random
 import re
@@ -198,6 +199,8 @@ def thread_oracle(h, base):
     }
     files.update({f"small/{i:03}.txt": compressible(200 + 97 * i, 100 + i) for i in range(60)})
     write_tree(tree, files)
+    (tree / "small" / "void").mkdir()  # a folder entry among the files
+    files["small/void/"] = None
     out = base / "out"
     out.mkdir()
     for rate in (1, 6, 9):
@@ -247,6 +250,7 @@ def delete_originals(h, base):
         files = {"a.txt": compressible(5000, 31), "sub/b.txt": compressible(900000, 32), "c.bin": noise(70, 33)}
         tree = base / arch / "tree"
         write_tree(tree, files)
+        (tree / "hollow").mkdir()
         out = base / arch / "out"
         out.mkdir(parents=True)
 
@@ -261,9 +265,10 @@ def delete_originals(h, base):
         archive = out / "t.zip"
         r = lspzip(h, arch, "-q", "-r", "-d", win_path(archive), win_path(tree))
         h.record(f"{arch} delete after success: exit 0", r.returncode == 0, outcome(r))
-        check_archive(h, f"{arch} delete after success", archive, files)
+        check_archive(h, f"{arch} delete after success", archive, dict(files, **{"hollow/": None}))
         left = sorted(str(p.relative_to(tree)) for p in tree.rglob("*") if p.is_file())
         h.check_equal(f"{arch} delete after success: originals gone", left, [])
+        h.record(f"{arch} delete after success: folders stay", (tree / "hollow").is_dir() and (tree / "sub").is_dir())
 
 
 def zip64_large_file(h, base):
@@ -344,9 +349,16 @@ def zip64_many_entries(h, base):
         archive.unlink()
 
 
+def front_end(h, base):
+    spec = importlib.util.spec_from_file_location("lspzipx_front_end", Path(__file__).with_name("front_end.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    module.run_front_end(h, base)
+
+
 def run(h):
     base = h.scratch("lspzipx")
-    for name, case in (("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
+    for name, case in (("front end", front_end), ("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
                        ("memory", memory_bound), ("delete originals", delete_originals),
                        ("zip64 large file", zip64_large_file), ("zip64 many entries", zip64_many_entries)):
         folder = base / name.replace(" ", "-")
