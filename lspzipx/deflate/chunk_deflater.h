@@ -8,9 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-
-#include <zlib.h>
 
 struct libdeflate_compressor;
 
@@ -37,8 +34,6 @@ private:
     size_t makeJoinable(uint8_t* out, size_t size, size_t capacity);
 
     libdeflate_compressor* compressor_;
-    z_stream walker_{};  // inflates a stream only to find where its blocks lie
-    std::unique_ptr<uint8_t[]> scratch_;
 };
 
 }  // namespace lsz

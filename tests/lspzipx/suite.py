@@ -3,6 +3,7 @@ Info-ZIP unzip, 7-Zip and Python's zipfile, with contents compared byte for
 byte with the files that went in."""
 
 import importlib.util
+import hashlib
 import os
 import random
 import re
@@ -282,15 +283,23 @@ def zip64_large_file(h, base):
             f.write(compressible(50, at))
     out = base / "out"
     out.mkdir()
+    tested = None  # (arch, digest) of the archive the outside readers checked
     try:
         for arch in h.arches:
             archive = out / f"{arch}.zip"
             zip_within_memory(h, f"{arch} 4 GiB entry", arch, 1, archive, path)
             if not archive.exists():
                 continue
-            for tool in (["unzip", "-tq", str(archive)], ["7z", "t", str(archive)]):
-                rc, log = run_tool(tool)
-                h.record(f"{arch} 4 GiB entry: {tool[0]}", rc == 0, log[-1500:])
+            digest = hashlib.sha256(archive.read_bytes()).hexdigest()
+            if tested:
+                # Both architectures write the same bytes: what the readers
+                # said of the first archive holds for this one.
+                h.check_equal(f"{arch} 4 GiB entry: the same bytes as {tested[0]}", digest, tested[1])
+            else:
+                for tool in (["unzip", "-tq", str(archive)], ["7z", "t", str(archive)]):
+                    rc, log = run_tool(tool)
+                    h.record(f"{arch} 4 GiB entry: {tool[0]}", rc == 0, log[-1500:])
+                tested = (arch, digest)
             with zipfile.ZipFile(archive) as z:
                 info = z.infolist()[0]
                 h.check_equal(f"{arch} 4 GiB entry: size", info.file_size, size)
@@ -363,9 +372,11 @@ def run(h):
                        ("zip64 large file", zip64_large_file), ("zip64 many entries", zip64_many_entries)):
         folder = base / name.replace(" ", "-")
         folder.mkdir()
+        started = time.monotonic()
         try:
             case(h, folder)
         except Exception as e:
             import traceback
             h.record(f"{name} raised", False, traceback.format_exc())
+        print(f"  lspzipx: {name} took {time.monotonic() - started:.0f} s", flush=True)
         shutil.rmtree(folder, ignore_errors=True)
