@@ -34,6 +34,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::wstring>& arg
             if (!value(line.root)) return std::nullopt;
         } else if (a == L"--query" && run) {
             if (!value(line.query)) return std::nullopt;
+        } else if (a == L"--user" && run) {
+            if (!value(line.user)) return std::nullopt;
         } else if (a == L"--form" && run) {
             if (!value(v)) return std::nullopt;
             line.form = v;

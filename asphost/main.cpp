@@ -67,6 +67,8 @@ int runOnce(const CommandLine& line, const std::wstring& root) {
     request.data.serverVariables = {
         {L"SERVER_NAME", L"localhost"}, {L"SERVER_PORT", L"80"}, {L"SERVER_PROTOCOL", L"HTTP/1.1"},
         {L"REMOTE_ADDR", L"127.0.0.1"}, {L"REMOTE_HOST", L"127.0.0.1"},
+        {L"AUTH_USER", line.user}, {L"LOGON_USER", line.user}, {L"REMOTE_USER", line.user},
+        {L"AUTH_TYPE", line.user.empty() ? L"" : L"Negotiate"},
     };
 
     HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -69,10 +69,17 @@ struct BstrTraits {
     static void close(Type h) { ::SysFreeString(h); }
 };
 
+struct EventSourceTraits {
+    using Type = HANDLE;
+    static Type invalid() { return nullptr; }
+    static void close(Type h) { ::DeregisterEventSource(h); }
+};
+
 using UniqueFile = UniqueAny<FileHandleTraits>;
 using UniqueFind = UniqueAny<FindHandleTraits>;
 using UniqueKey = UniqueAny<RegKeyTraits>;
 using UniqueBstr = UniqueAny<BstrTraits>;
+using UniqueEventSource = UniqueAny<EventSourceTraits>;
 
 // A counted COM interface pointer.
 template <typename T>

@@ -24,6 +24,13 @@ std::optional<std::wstring> readMachineSetting(const std::wstring& path, REGSAM 
     return std::wstring(data.data());
 }
 
+std::optional<std::wstring> firstMachineSetting(const std::wstring& path) {
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        if (std::optional<std::wstring> setting = readMachineSetting(path, view)) return setting;
+    }
+    return std::nullopt;
+}
+
 bool anyMachineSetting(const std::wstring& path, bool (*isOn)(const std::wstring& setting)) {
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         std::optional<std::wstring> setting = readMachineSetting(path, view);

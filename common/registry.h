@@ -16,6 +16,10 @@ namespace kb {
 // cannot be read.
 std::optional<std::wstring> readMachineSetting(const std::wstring& path, REGSAM view);
 
+// The default value of HKLM\path in the 64-bit view, else in the 32-bit
+// view; nothing when neither holds a string.
+std::optional<std::wstring> firstMachineSetting(const std::wstring& path);
+
 // True when the default value of HKLM\path in either view is a setting
 // that isOn accepts.
 bool anyMachineSetting(const std::wstring& path, bool (*isOn)(const std::wstring& setting));

@@ -48,23 +48,39 @@ std::string toUtf8(std::wstring_view s) {
 
 namespace {
 
-std::optional<std::wstring> widen(DWORD flags, std::string_view s) {
+std::optional<std::wstring> widen(UINT codePage, DWORD flags, std::string_view s) {
     if (s.empty()) return std::wstring();
-    int n = ::MultiByteToWideChar(CP_ACP, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    int n = ::MultiByteToWideChar(codePage, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
     if (n <= 0) return std::nullopt;
     std::wstring out(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, flags, s.data(), static_cast<int>(s.size()), out.data(), n);
+    ::MultiByteToWideChar(codePage, flags, s.data(), static_cast<int>(s.size()), out.data(), n);
     return out;
 }
 
 }  // namespace
 
-std::optional<std::wstring> fromAnsiExact(std::string_view s) { return widen(MB_ERR_INVALID_CHARS, s); }
+std::optional<std::wstring> fromAnsiExact(std::string_view s) { return widen(CP_ACP, MB_ERR_INVALID_CHARS, s); }
 
 std::wstring fromAnsi(std::string_view s) {
-    std::optional<std::wstring> out = widen(0, s);
+    std::optional<std::wstring> out = widen(CP_ACP, 0, s);
     if (!out) throwLastError();
     return *out;
+}
+
+std::wstring fromUtf8(std::string_view s) { return widen(CP_UTF8, 0, s).value_or(std::wstring()); }
+
+std::wstring systemErrorText(DWORD error) {
+    if (error == 0) return {};
+    wchar_t* text = nullptr;
+    DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                               nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring out = n ? std::wstring(text, n) : L"system error " + std::to_wstring(error);
+    ::LocalFree(text);
+    for (auto& c : out) {
+        if (c == L'\r' || c == L'\n') c = L' ';
+    }
+    while (!out.empty() && (out.back() == L' ' || out.back() == L'.')) out.pop_back();
+    return out;
 }
 
 std::wstring withTrailingBackslash(std::wstring path) {

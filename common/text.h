@@ -30,9 +30,16 @@ std::wstring fromAnsi(std::string_view s);
 std::optional<std::string> toUtf8Exact(std::wstring_view s);
 // UTF-8 for output; a broken surrogate becomes U+FFFD.
 std::string toUtf8(std::wstring_view s);
+// Decodes UTF-8; a byte that is not part of a valid sequence becomes U+FFFD.
+std::wstring fromUtf8(std::string_view s);
 
 inline bool contains(std::wstring_view s, wchar_t c) { return s.find(c) != std::wstring_view::npos; }
 inline bool endsWith(std::wstring_view s, wchar_t c) { return !s.empty() && s.back() == c; }
+
+// The system's text for a Win32 error or an HRESULT, on one line and
+// without its closing full stop; "" for 0, "system error N" when the system
+// has no text for it.
+std::wstring systemErrorText(DWORD error);
 
 // Appends a backslash unless the path already ends in one.
 std::wstring withTrailingBackslash(std::wstring path);

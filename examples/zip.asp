@@ -12,11 +12,13 @@ Dim zip, picked, name, sources, count, done, errorNumber, errorText
 If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
     ' Each ticked file becomes one quoted physical path of the source list.
     sources = ""
+    picked = ""
     count = 0
     For Each name In Request.Form("file")
         If IsSampleFile(name) Then
             If count > 0 Then sources = sources & "|"
             sources = sources & """" & Server.MapPath(SampleFolder & "/" & name) & """"
+            picked = picked & "<li>" & Server.HTMLEncode(name) & "</li>"
             count = count + 1
         End If
     Next
@@ -35,13 +37,13 @@ If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
         done = zip.doZip(errorNumber, errorText)
         Response.Write "<p id=""outcome"" data-status=""" & errorNumber & """>"
         If done Then
-            Response.Write count & " file(s) zipped."
+            Response.Write count & " file(s) zipped" & EncryptionNote(zip.encryptString) & ":</p>" & vbCrLf
+            Response.Write "<ul id=""zipped"">" & picked & "</ul>" & vbCrLf
         ElseIf IsEmpty(errorNumber) Then
-            Response.Write "The zipper is busy; try again in a moment."
+            Response.Write "The zipper is busy; try again in a moment.</p>" & vbCrLf
         Else
-            Response.Write "Zipping failed: " & Server.HTMLEncode(errorText)
+            Response.Write "Zipping failed: " & Server.HTMLEncode(errorText) & "</p>" & vbCrLf
         End If
-        Response.Write "</p>" & vbCrLf
     End If
     Response.Write "</div>" & vbCrLf
 End If
@@ -64,6 +66,6 @@ for (const box of document.querySelectorAll('input[name="file"]')) box.after(' '
 <p><label>Password (optional, no blanks): <input type="password" name="password"></label></p>
 <p><button type="submit">Zip</button> <%= count %> file(s) to choose from.</p>
 </form>
-<p><a href="housekeeping.asp">Housekeeping</a></p>
+<p><a href="default.asp">All samples</a></p>
 </body>
 </html>

@@ -4,8 +4,8 @@
 - common/ includes nothing from the three products;
 - lspzipx/ and asphost/ include nothing from component/;
 - inside component/, the operations (zip/, maintenance/, compressor/,
-  policy/, status/, page/) include nothing from the COM layer
-  (component/component/);
+  policy/, status/, page/) and the log (log/) include nothing from the COM
+  layer (component/component/);
 - inside lspzipx/, a folder includes only itself and the folders below it,
   in the order of LIBRARY_LAYERS.
 
@@ -18,7 +18,7 @@ import sys
 from pathlib import Path
 
 LIBRARY_LAYERS = ["base", "format", "crypto", "io", "source", "deflate", "archive", "api", "cli"]
-OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page"]
+OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page", "log"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
 

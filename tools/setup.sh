@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386 wine64-tools libwine-dev
   libz-mingw-w64-dev googletest cmake ninja-build
-  unzip zip p7zip-full python3 time
+  unzip zip p7zip-full libarchive-tools python3 time
   clang libclang-rt-14-dev
 )
 if [ "${WITH_BROWSER:-0}" = 1 ]; then
@@ -30,4 +30,20 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_i386 = 1 ]; then
   [ $need_i386 = 1 ] && dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The deflate engine for whole files comes from Debian's own source package
+# of libdeflate, built below with the cross compilers. apt fetches it from a
+# private list of source indexes and checks it against the signed archive.
+sources="$(cd "$(dirname "$0")/.." && pwd)/build/sources"
+if [ ! -f "$sources/libdeflate-1.14/libdeflate.h" ]; then
+  echo "setup: fetching the source package of libdeflate"
+  apt_dir="$sources/apt"
+  mkdir -p "$apt_dir/lists/partial"
+  echo "deb-src http://deb.debian.org/debian bookworm main" >"$apt_dir/sources.list"
+  apt_private=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
+               -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User=root)
+  apt-get "${apt_private[@]}" update -qq
+  (cd "$sources" && apt-get "${apt_private[@]}" source --download-only -qq libdeflate=1.14-1 >/dev/null)
+  tar -xzf "$sources/libdeflate_1.14.orig.tar.gz" -C "$sources"
 fi

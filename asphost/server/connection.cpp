@@ -159,6 +159,10 @@ private:
             {L"SERVER_PROTOCOL", fromUtf8(http.version)},
             {L"REMOTE_ADDR", fromUtf8(remote_)},
             {L"REMOTE_HOST", fromUtf8(remote_)},
+            // No authentication here: every request is anonymous, as IIS
+            // reports one.
+            {L"AUTH_USER", L""},
+            {L"LOGON_USER", L""},
         };
         for (const auto& [name, value] : parseCookies(fromUtf8(http.header("Cookie")))) {
             if (_wcsicmp(name.c_str(), kSessionCookie) == 0) page.sessionCookie = value;

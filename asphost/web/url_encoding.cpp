@@ -7,13 +7,7 @@
 
 namespace asphost {
 
-std::wstring fromUtf8(std::string_view bytes) {
-    if (bytes.empty()) return {};
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
-    return out;
-}
+std::wstring fromUtf8(std::string_view bytes) { return kb::fromUtf8(bytes); }
 
 std::wstring urlDecode(std::string_view encoded, bool plusIsBlank) { return fromUtf8(percentDecode(encoded, plusIsBlank)); }
 

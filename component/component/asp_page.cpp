@@ -23,6 +23,18 @@ void AspPage::writeHtml(const std::wstring& text) {
     }
 }
 
+std::wstring AspPage::scriptName() noexcept {
+    try {
+        if (!context_) return {};
+        ComPtr<IDispatch> request = getObject(context_, L"Request");
+        UniqueVariant name;
+        callWithString(request.get(), L"ServerVariables", L"SCRIPT_NAME", name.get());
+        return variantToString(*name.get());
+    } catch (...) {
+        return {};
+    }
+}
+
 std::wstring AspPage::mapPath(const std::wstring& virtualPath) {
     if (!context_) throw HResultError(E_POINTER);
     ComPtr<IDispatch> server = getObject(context_, L"Server");

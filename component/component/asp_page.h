@@ -14,6 +14,9 @@ public:
 
     void writeHtml(const std::wstring& text) override;
     std::wstring mapPath(const std::wstring& virtualPath) override;
+    // The page's own path in the site (its SCRIPT_NAME); "" when there is
+    // no page or it will not say. Never throws.
+    std::wstring scriptName() noexcept;
 
 private:
     IDispatch* context_;

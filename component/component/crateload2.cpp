@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "component/module.h"
 #include "component/variant_args.h"
+#include "log/failure_log.h"
 #include "maintenance/delete_old_files.h"
 #include "maintenance/file_listing.h"
 #include "status/status_messages.h"
@@ -102,6 +103,7 @@ STDMETHODIMP Crateload2::doZip(VARIANT* ErrorNumber, VARIANT* ErrorText, VARIANT
         state_.zipfileDownloadHref = outcome.downloadHref;
         *result = outcome.succeeded ? VARIANT_TRUE : VARIANT_FALSE;
         if (outcome.reportStatus) reportStatus(outcome, ErrorNumber, ErrorText);
+        record(outcome.failure);
         return S_OK;
     });
 }
@@ -110,7 +112,9 @@ STDMETHODIMP Crateload2::deleteOldFiles(short* result) {
     if (!result) return E_POINTER;
     return guarded([&] {
         AspPage target = page();
-        *result = deleteOldDownloadDirectories(state_.virtualTargetRoot, state_.daysOldToDelete, target);
+        CountOutcome outcome = deleteOldDownloadDirectories(state_.virtualTargetRoot, state_.daysOldToDelete, target);
+        *result = outcome.count;
+        record(outcome.failure);
         return S_OK;
     });
 }
@@ -125,13 +129,21 @@ STDMETHODIMP Crateload2::fileListing(VARIANT* FileSpecification, short* result) 
             pattern = optionalStringArg(FileSpecification);
         } catch (...) {
             // A specification with no text form is the listing's general error.
+            DWORD fault = currentExceptionCode();
             target.writeHtml(status::errorParagraph(status::FileListingGeneralError));
+            record(faultFailure(L"fileListing", status::FileListingGeneralError, state_.fileListRoot, fault));
             return S_OK;
         }
         ListingRequest request{state_.fileListRoot, pattern, state_.beforeFileHTML, state_.afterFileHTML};
-        *result = listFiles(request, target);
+        CountOutcome outcome = listFiles(request, target);
+        *result = outcome.count;
+        record(outcome.failure);
         return S_OK;
     });
+}
+
+void Crateload2::record(const std::optional<Failure>& failure) {
+    if (failure) log::logFailure(*failure, page().scriptName());
 }
 
 void Crateload2::reportStatus(const ZipOutcome& outcome, VARIANT* errorNumber, VARIANT* errorText) {

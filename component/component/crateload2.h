@@ -69,6 +69,8 @@ private:
     // Hands the final status to the page's optional out-parameters.
     static void reportStatus(const ZipOutcome& outcome, VARIANT* errorNumber, VARIANT* errorText);
     AspPage page() { return AspPage(context_.get(), state_.hideResponse != VARIANT_FALSE); }
+    // Hands a failure to the administrator's log, with the page's path.
+    void record(const std::optional<Failure>& failure);
 
     std::atomic<ULONG> refs_{1};
     ComPtr<IDispatch> context_;

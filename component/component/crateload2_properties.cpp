@@ -21,6 +21,17 @@ HRESULT copyOut(std::wstring_view value, BSTR* result) {
     });
 }
 
+// The property each switch guards, as the log names the refused set.
+std::wstring propertyName(policy::Switch s) {
+    switch (s) {
+    case policy::Switch::AllowVirtualSourceOnly: return L"sourceFileList";
+    case policy::Switch::DisableIncludeSubdirectoryFiles: return L"recurseDirs";
+    case policy::Switch::DisableDeleteOriginalFiles: return L"deleteOriginalFiles";
+    case policy::Switch::AllowVirtualFileListOnly: return L"fileListRoot";
+    }
+    return {};
+}
+
 template <typename T>
 HRESULT copyOut(T value, T* result) {
     if (!result) return E_POINTER;
@@ -52,6 +63,7 @@ HRESULT Crateload2::setGuardedPath(policy::Switch s, BSTR value, std::wstring& m
         if (policy::refusesPath(policy::isSwitchOn(s), copy)) {
             page().writeHtml(policy::refusalParagraph(s));
             member.clear();
+            record(policy::refusal(propertyName(s), s, copy));
         } else {
             member = std::move(copy);
         }
@@ -64,6 +76,7 @@ HRESULT Crateload2::setGuardedOption(policy::Switch s, VARIANT_BOOL value, VARIA
         if (policy::refusesOption(policy::isSwitchOn(s), value)) {
             page().writeHtml(policy::refusalParagraph(s));
             member = VARIANT_FALSE;
+            record(policy::refusal(propertyName(s), s, L"True"));
         } else {
             member = value;
         }

@@ -1,9 +1,12 @@
 // Self-registration as an in-process automation server: the class with its
 // server path and apartment threading, the ProgID both ways, and the type
-// library (which also registers the interface for marshalling).
+// library (which also registers the interface for marshalling); and the
+// Event Log source whose messages the DLL carries.
 #include "common/errors.h"
+#include "common/file_system.h"
 #include "common/handles.h"
 #include "component/module.h"
+#include "log/failure_log.h"
 #include "kbaycl20.h"
 
 #include <string>
@@ -37,7 +40,38 @@ void deleteTree(const std::wstring& keyPath) {
 
 SYSKIND ownSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
 
+std::wstring eventSourceKey() {
+    return std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") + kb::log::kEventSource;
+}
+
+// Best effort: without it the events are still recorded, only shown without
+// our message file, so a registration never fails for it.
+void registerEventSource(const std::wstring& modulePath) {
+    kb::UniqueKey key;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          key.put(), nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    ::RegSetValueExW(key.get(), L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(modulePath.c_str()),
+                     static_cast<DWORD>((modulePath.size() + 1) * sizeof(wchar_t)));
+    DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+    ::RegSetValueExW(key.get(), L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types), sizeof types);
+}
+
+// Only while the source still names this DLL: the other architecture's
+// build, registered since, keeps it.
+void unregisterEventSource(const std::wstring& modulePath) {
+    wchar_t named[MAX_PATH * 2] = L"";
+    DWORD bytes = sizeof named - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str(), L"EventMessageFile",
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, named, &bytes) == ERROR_SUCCESS &&
+        kb::sameName(named, modulePath)) {
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str());
+    }
+}
+
 void unregisterAll() {
+    unregisterEventSource(kb::module::path());
     std::wstring clsidKey = L"CLSID\\" + guidString(CLSID_Crateload2);
     deleteTree(clsidKey);
     deleteTree(kProgId);
@@ -71,6 +105,7 @@ STDAPI DllRegisterServer() {
             setString(clsidKey + L"\\TypeLib", nullptr, guidString(LIBID_Kestrelbay));
             setString(kProgId, nullptr, kProgId);
             setString(std::wstring(kProgId) + L"\\CLSID", nullptr, clsid);
+            registerEventSource(modulePath);
             return S_OK;
         } catch (...) {
             // Leave nothing half-registered.

@@ -19,6 +19,12 @@ Fn function(HMODULE library, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
 }
 
+std::wstring moduleFileName(HMODULE module) {
+    wchar_t path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(module, path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
+}
+
 int16_t status16(int32_t code) {
     if (code < INT16_MIN || code > INT16_MAX) return status::CompressorAborted;
     return static_cast<int16_t>(code);
@@ -103,23 +109,54 @@ int16_t runCompressor(HMODULE library, const Request& request) {
     }
 }
 
-int16_t runCompressor(const Request& request, const std::wstring& libraryFolder) {
+Outcome explain(HMODULE library, const Request& request, int16_t status) {
+    Outcome outcome{status, {}, 0};
+    if (status == status::Success || status == status::PasswordRefused) return outcome;
+    if (status == status::SourceRefused) {
+        outcome.path = request.source;
+        return outcome;
+    }
+    if (!library) return outcome;
+    auto lastError = function<LastErrorWFn>(library, "LSZIP_LASTERRORW");
+    std::wstring path(32768, L'\0');
+    uint32_t system = 0;
+    if (status != status::CompressorAborted && lastError &&
+        lastError(path.data(), static_cast<int32_t>(path.size()), &system) == status) {
+        outcome.path = path.c_str();
+        outcome.systemError = system;
+    } else if (status == status::CompressorAborted) {
+        outcome.path = moduleFileName(library);
+    } else if (status == status::InvalidZipFileName) {
+        outcome.path = request.zipPath;
+    }
+    return outcome;
+}
+
+Outcome compress(const Request& request, const std::wstring& libraryFolder) {
     // Loaded once per process on first use; a failed load is tried again
     // next time, in case the library has been installed since.
     static std::mutex mutex;
     static HMODULE library = nullptr;
     HMODULE loaded;
+    DWORD loadError = 0;
     {
         std::lock_guard<std::mutex> guard(mutex);
         if (!library) {
             try {
                 library = loadLibraryBeside(libraryFolder);
+                if (!library) loadError = ::GetLastError();
             } catch (...) {
             }
         }
         loaded = library;
     }
-    return runCompressor(loaded, request);
+    if (!loaded) return {status::CompressorAborted, libraryFolder + kLibraryName, loadError};
+    int16_t status = runCompressor(loaded, request);
+    try {
+        return explain(loaded, request, status);
+    } catch (...) {
+        return {status, {}, 0};
+    }
 }
 
 }  // namespace kb::compressor

@@ -24,6 +24,8 @@ using ExecuteFn = int32_t(__stdcall*)(const char* zipPath, int32_t mode, int32_t
 using PasswordWFn = int32_t(__stdcall*)(const wchar_t* password);
 using IncludeWFn = int32_t(__stdcall*)(const wchar_t* specification);
 using ExecuteWFn = int32_t(__stdcall*)(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options);
+// Optional: the calling thread's latest execute, its path and system error.
+using LastErrorWFn = int32_t(__stdcall*)(wchar_t* path, int32_t pathChars, uint32_t* systemError);
 
 // Loads the library from folder (which ends in a backslash) by full path,
 // and failing that through the system's search without the current
@@ -49,8 +51,21 @@ struct Request {
 // call: 3 for the password, 1 for the source, 151 for the zip path.
 int16_t runCompressor(HMODULE library, const Request& request);
 
-// The same with the library in libraryFolder (ending in a backslash), the
+// How one compression ended: its status, and for a failure the path it
+// concerns and the system's error, as far as they are known.
+struct Outcome {
+    int16_t status = 0;
+    std::wstring path;
+    DWORD systemError = 0;
+};
+
+// What is known of status, just returned by runCompressor on this thread:
+// the library's own account when it gives one (LSZIP_LASTERRORW, which a
+// library may lack), else what the request says.
+Outcome explain(HMODULE library, const Request& request, int16_t status);
+
+// Compresses with the library in libraryFolder (ending in a backslash), the
 // component's own folder, loaded there once and kept.
-int16_t runCompressor(const Request& request, const std::wstring& libraryFolder);
+Outcome compress(const Request& request, const std::wstring& libraryFolder);
 
 }  // namespace kb::compressor

@@ -62,10 +62,11 @@ bool removeDirectoryTree(const std::wstring& root, const std::wstring& rootResol
     }
 }
 
-short deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short daysOldToDelete, Page& page) {
+CountOutcome deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short daysOldToDelete, Page& page) {
+    constexpr wchar_t kOperation[] = L"deleteOldFiles";
+    std::wstring root;
     try {
         int16_t code = status::Success;
-        std::wstring root;
         if (virtualTargetRoot.empty()) {
             code = status::NoTargetRoot;
         } else {
@@ -74,7 +75,7 @@ short deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short 
         }
         if (code != status::Success) {
             page.writeHtml(status::errorParagraph(code));
-            return 0;
+            return {0, statusFailure(kOperation, code, virtualTargetRoot)};
         }
         root = withTrailingBackslash(root);
         LocalTime now = localNow();
@@ -95,10 +96,11 @@ short deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short 
             if (count == INT16_MAX) throw std::overflow_error("count");
             ++count;
         }
-        return count;
+        return {count, std::nullopt};
     } catch (...) {
+        DWORD fault = currentExceptionCode();
         page.writeHtml(status::errorParagraph(status::DeleteOldGeneralError));
-        return 0;
+        return {0, faultFailure(kOperation, status::DeleteOldGeneralError, root.empty() ? virtualTargetRoot : root, fault)};
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "page/page.h"
+#include "status/failure.h"
 
 #include <string>
 
@@ -17,8 +18,8 @@ namespace kb {
 // page in the process shares.
 bool removeDirectoryTree(const std::wstring& root, const std::wstring& rootResolved, const std::wstring& name);
 
-// Returns the number of directories removed, 0 on every failure. Writes into
-// the page only when it fails.
-short deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short daysOldToDelete, Page& page);
+// Counts the directories removed, 0 on every failure. Writes into the page
+// only when it fails.
+CountOutcome deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short daysOldToDelete, Page& page);
 
 }  // namespace kb

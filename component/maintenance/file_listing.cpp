@@ -9,7 +9,9 @@
 
 namespace kb {
 
-short listFiles(const ListingRequest& request, Page& page) {
+CountOutcome listFiles(const ListingRequest& request, Page& page) {
+    constexpr wchar_t kOperation[] = L"fileListing";
+    std::wstring directory;
     try {
         std::wstring pattern = request.pattern;
         if (pattern.empty()) pattern = L"*.*";
@@ -17,11 +19,10 @@ short listFiles(const ListingRequest& request, Page& page) {
         // from climbing out of the listed folder.
         if (policy::refusesListPattern(policy::isSwitchOn(policy::Switch::AllowVirtualFileListOnly), pattern)) {
             page.writeHtml(policy::refusalParagraph(policy::Switch::AllowVirtualFileListOnly));
-            return 0;
+            return {0, policy::refusal(kOperation, policy::Switch::AllowVirtualFileListOnly, pattern)};
         }
 
         int16_t code = status::Success;
-        std::wstring directory;
         if (request.root.empty()) {
             code = status::NoListDirectory;
         } else {
@@ -31,7 +32,7 @@ short listFiles(const ListingRequest& request, Page& page) {
         }
         if (code != status::Success) {
             page.writeHtml(status::errorParagraph(code));
-            return 0;
+            return {0, statusFailure(kOperation, code, request.root)};
         }
 
         short count = 0;
@@ -43,10 +44,12 @@ short listFiles(const ListingRequest& request, Page& page) {
             ++count;
             return true;
         });
-        return count;
+        return {count, std::nullopt};
     } catch (...) {
+        DWORD fault = currentExceptionCode();
         page.writeHtml(status::errorParagraph(status::FileListingGeneralError));
-        return 0;
+        return {0, faultFailure(kOperation, status::FileListingGeneralError,
+                                directory.empty() ? request.root : directory, fault)};
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "page/page.h"
+#include "status/failure.h"
 
 #include <string>
 
@@ -17,6 +18,6 @@ struct ListingRequest {
 // Writes beforeFileHTML + name + afterFileHTML for each ordinary file that
 // matches the pattern, in the file system's order, and returns how many it
 // wrote.
-short listFiles(const ListingRequest& request, Page& page);
+CountOutcome listFiles(const ListingRequest& request, Page& page);
 
 }  // namespace kb

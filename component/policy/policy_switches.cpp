@@ -41,6 +41,11 @@ bool isSwitchOn(Switch s) {
     return anyMachineSetting(std::wstring(kBasePath) + switchName(s), isOnSetting);
 }
 
+Failure refusal(const std::wstring& operation, Switch s, std::wstring value) {
+    return {operation, Failure::kNoStatus, std::wstring(L"Refused: the switch ") + switchName(s) + L" is on",
+            std::move(value), 0};
+}
+
 bool isPhysicalPath(std::wstring_view value) { return value.find_first_of(L"\\:") != std::wstring_view::npos; }
 
 bool refusesPath(bool switchOn, std::wstring_view value) { return switchOn && isPhysicalPath(value); }

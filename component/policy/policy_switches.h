@@ -3,6 +3,8 @@
 // of the property it guards, and on only when it is exactly "1".
 #pragma once
 
+#include "status/failure.h"
+
 #include <wtypes.h>
 
 #include <string>
@@ -30,6 +32,9 @@ bool isSwitchOn(Switch s);
 
 // A value holding "\" or ":" is a physical path; anything else is a path of the web site.
 bool isPhysicalPath(std::wstring_view value);
+
+// A refusal as the log records it: what was refused, by which switch.
+Failure refusal(const std::wstring& operation, Switch s, std::wstring value);
 
 // Whether a guarded setter refuses its value, given the switch's state.
 bool refusesPath(bool switchOn, std::wstring_view value);

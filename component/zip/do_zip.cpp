@@ -22,6 +22,8 @@ constexpr wchar_t kBusy[] = L"<P><B>Busy at present, please try again later.</B>
 constexpr wchar_t kProgress[] = L"Creating zip file, please wait ...<BR>";
 constexpr wchar_t kErrorLabel[] = L"<B>ERROR:</B> ";
 
+constexpr wchar_t kOperation[] = L"doZip";
+
 void finish(ZipOutcome& outcome, int16_t code) {
     outcome.succeeded = code == status::Success;
     outcome.errorNumber = std::abs(static_cast<int>(code));
@@ -64,6 +66,10 @@ std::wstring downloadLinkHtml(const std::wstring& address, const std::wstring& z
 
 ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
     ZipOutcome outcome;
+    // What the log names beside the status: the path in question and the
+    // system's reason, set where each check fails.
+    std::wstring failedPath;
+    DWORD systemError = 0;
     try {
         int16_t code = status::Success;
         page.writeHtml(kBanner);
@@ -77,7 +83,10 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
             std::optional<std::wstring> mapped = mapSourceList(source, page);
             source = mapped.value_or(L"");
             outcome.mappedSource = source;
-            if (!mapped) code = status::NoSource;
+            if (!mapped) {
+                code = status::NoSource;
+                failedPath = request.sourceFileList;
+            }
         }
 
         std::wstring virtualRoot = normalisedVirtualRoot(request.virtualTargetRoot);
@@ -90,6 +99,7 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
             } else if (!isPlainFileName(request.zipFileName)) {
                 // One file inside the new directory, whatever later reads the name.
                 code = status::InvalidZipFileName;
+                failedPath = request.zipFileName;
             }
             // Runs even after a failed name check: with both values empty the status is 24.
             if (virtualRoot.empty()) code = status::NoTargetRoot;
@@ -98,13 +108,19 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
                 root = page.mapPath(virtualRoot);
                 if (root.empty()) code = status::TargetRootNotFound;
             }
+            if (code == status::TargetRootPhysical || code == status::TargetRootNotFound) failedPath = virtualRoot;
             // A password the page set was refused: zipping without it would
             // hand out unprotected what the page meant to protect.
             if (code == status::Success && request.passwordRefused) code = status::PasswordRefused;
             if (code == status::Success) {
                 root = withTrailingBackslash(root);
                 held = makeHeldDirectory(root);
-                if (directory.empty()) code = status::CannotCreateDirectory;
+                if (directory.empty()) {
+                    // Still the directory creation's own error: nothing since has failed.
+                    systemError = ::GetLastError();
+                    code = status::CannotCreateDirectory;
+                    failedPath = root;
+                }
             }
         }
 
@@ -115,6 +131,8 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
             if (flag.tryRaise() == busy::RaiseResult::Busy) {
                 page.writeHtml(kBusy);
                 outcome.reportStatus = false;
+                outcome.failure = Failure{kOperation, Failure::kNoStatus, L"Busy at present, please try again later.",
+                                          request.tempDirectory, 0};
                 return outcome;
             }
             page.writeHtml(std::wstring(kProgress) + kLineBreak);
@@ -124,7 +142,10 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
                                             request.recurse,
                                             request.password,
                                             request.deleteOriginals};
-            code = compressor::runCompressor(compression, request.libraryFolder);
+            compressor::Outcome compressed = compressor::compress(compression, request.libraryFolder);
+            code = compressed.status;
+            failedPath = compressed.path;
+            systemError = compressed.systemError;
             flag.clear();
         }
 
@@ -135,10 +156,13 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
             page.writeHtml(downloadLinkHtml(outcome.downloadHref, request.zipFileName));
         }
         finish(outcome, code);
+        if (code != status::Success) outcome.failure = statusFailure(kOperation, code, failedPath, systemError);
     } catch (...) {
+        DWORD fault = currentExceptionCode();
         outcome.reportStatus = true;
         page.writeHtml(status::errorParagraph(status::DoZipGeneralError));
         finish(outcome, status::DoZipGeneralError);
+        outcome.failure = faultFailure(kOperation, status::DoZipGeneralError, failedPath, fault);
     }
     return outcome;
 }

@@ -4,6 +4,7 @@
 
 #include "common/secret.h"
 #include "page/page.h"
+#include "status/failure.h"
 
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@ struct ZipOutcome {
     // keeps as its sourceFileList; nothing when mapping was not reached.
     std::optional<std::wstring> mappedSource;
     std::wstring downloadHref;  // the address on success, else ""
+    std::optional<Failure> failure;  // for the administrator's log
 };
 
 // The virtual root with its leading slashes collapsed to one: "//host/x"

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -18,15 +19,15 @@ namespace {
 
 // zipPath is null when the caller gave none, or gave bytes that do not
 // decode exactly.
-int32_t run(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t rate, int32_t options) {
-    ThreadSettings settings = takeThreadSettings();
-    if (mode != kModeCreate || rate < 0 || rate > 9) return code::InternalError;
-    if (!settings.items) return code::InvalidSource;
-    if (!zipPath) return code::InvalidZipName;
+void run(ThreadSettings settings, const std::optional<std::wstring>& zipPath, int32_t mode, int32_t rate,
+         int32_t options) {
+    if (mode != kModeCreate || rate < 0 || rate > 9) fail(code::InternalError);
+    if (!settings.items) fail(code::InvalidSource);
+    if (!zipPath) fail(code::InvalidZipName);
     ExecuteOptions o = decodeOptions(options);
     // Asked to encrypt with no password: an unencrypted archive would pass
     // for a protected one.
-    if (o.encrypt && !settings.password) return code::InternalError;
+    if (o.encrypt && !settings.password) fail(code::InternalError);
 
     ArchiveRequest request;
     request.zipPath = *zipPath;
@@ -40,20 +41,29 @@ int32_t run(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t ra
         request.password = std::move(*settings.password);
     }
     request.threads = configuredThreads();
+    request.readers = configuredReaders();
     createArchive(request);
-    return code::Ok;
 }
 
+// Runs one execute and keeps how it ended for LSZIP_LASTERRORW.
 int32_t guardedRun(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t rate, int32_t options) {
+    LastFailure outcome;
     try {
-        return run(zipPath, mode, rate, options);
+        run(takeThreadSettings(), zipPath, mode, rate, options);
     } catch (const LibError& e) {
-        return e.code();
+        outcome = {e.code(), e.system(), e.path()};
     } catch (const std::bad_alloc&) {
-        return code::OutOfMemory;
+        outcome.code = code::OutOfMemory;
     } catch (...) {
-        return code::InternalError;
+        outcome.code = code::InternalError;
     }
+    int32_t result = outcome.code;
+    try {
+        threadSettings().lastFailure = std::move(outcome);
+    } catch (...) {
+        // Without memory for the record the caller learns the code alone.
+    }
+    return result;
 }
 
 // Keeps password for this thread when it is acceptable. A refused password
@@ -145,6 +155,21 @@ int32_t executeWide(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t 
         return guardedRun(copied(zipPath), mode, rate, options);
     } catch (...) {
         return code::OutOfMemory;
+    }
+}
+
+int32_t lastFailure(wchar_t* path, int32_t pathChars, uint32_t* systemError) noexcept {
+    try {
+        const LastFailure& last = threadSettings().lastFailure;
+        if (systemError) *systemError = last.system;
+        if (path && pathChars > 0) {
+            size_t n = std::min(last.path.size(), static_cast<size_t>(pathChars) - 1);
+            std::copy_n(last.path.data(), n, path);
+            path[n] = L'\0';
+        }
+        return last.code;
+    } catch (...) {
+        return 0;
     }
 }
 

@@ -24,4 +24,10 @@ int32_t includeWide(const wchar_t* specification) noexcept;
 int32_t execute(const char* zipPath, int32_t mode, int32_t rate, int32_t options) noexcept;
 int32_t executeWide(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options) noexcept;
 
+// How this thread's latest execute ended: its code (0 for success, or when
+// none has run), the system's error and the path it concerns, copied into
+// path (at most pathChars characters with the closing null, cut short when
+// longer). path and systemError may be null.
+int32_t lastFailure(wchar_t* path, int32_t pathChars, uint32_t* systemError) noexcept;
+
 }  // namespace lsz::api

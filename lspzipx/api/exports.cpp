@@ -24,6 +24,10 @@ int32_t __stdcall LSZIP_EXECUTEW(const wchar_t* zipPath, int32_t mode, int32_t r
     return lsz::api::executeWide(zipPath, mode, rate, options);
 }
 
+int32_t __stdcall LSZIP_LASTERRORW(wchar_t* path, int32_t pathChars, uint32_t* systemError) {
+    return lsz::api::lastFailure(path, pathChars, systemError);
+}
+
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     // Settings a thread left without executing die with the thread. At
     // process exit (reserved set) the process frees everything anyway.

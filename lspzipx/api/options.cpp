@@ -41,6 +41,16 @@ unsigned configuredThreads() {
     return workerThreads(n > 0 && n < 16 ? value : nullptr, std::thread::hardware_concurrency());
 }
 
+unsigned configuredReaders() {
+    wchar_t value[16];
+    DWORD n = ::GetEnvironmentVariableW(L"LSPZIPX_READERS", value, 16);
+    if (n == 0 || n >= 16) return 0;
+    wchar_t* end = nullptr;
+    long readers = std::wcstol(value, &end, 10);
+    return *end == L'\0' && readers >= 1 && readers <= static_cast<long>(kMaxThreads) ? static_cast<unsigned>(readers)
+                                                                                        : 0;
+}
+
 Cipher configuredCipher() {
     bool aes = kb::anyMachineSetting(L"SOFTWARE\\Kestrelbay\\Crateload\\ZipEncryption",
                                      [](const std::wstring& setting) { return setting == L"AES256"; });

@@ -45,6 +45,11 @@ unsigned workerThreads(const wchar_t* environmentValue, unsigned processors);
 // The same for this process, from its environment and its processors.
 unsigned configuredThreads();
 
+// How many workers may have a source file open at once: the value of the
+// LSPZIPX_READERS environment variable when it is a number from 1 to 64,
+// else 0, which lets every worker read.
+unsigned configuredReaders();
+
 // The cipher of an encrypted archive: AES-256 when the machine's
 // ZipEncryption setting says AES256, else the traditional one.
 Cipher configuredCipher();

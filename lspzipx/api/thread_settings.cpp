@@ -16,13 +16,16 @@ namespace {
 // runtime runs thread_local destructors in a DLL.
 std::atomic<DWORD> g_slot{TLS_OUT_OF_INDEXES};
 
+std::mutex g_slotMutex;
+
 DWORD slot() {
-    static std::once_flag once;
-    std::call_once(once, [] {
+    // Not std::call_once, which some runtimes leave stuck after a throw.
+    std::lock_guard<std::mutex> lock(g_slotMutex);
+    if (g_slot == TLS_OUT_OF_INDEXES) {
         DWORD i = ::TlsAlloc();
         if (i == TLS_OUT_OF_INDEXES) throw std::bad_alloc();
         g_slot = i;
-    });
+    }
     return g_slot;
 }
 
@@ -38,8 +41,10 @@ ThreadSettings& threadSettings() {
 }
 
 ThreadSettings takeThreadSettings() {
-    ThreadSettings taken = std::move(threadSettings());
-    releaseThreadSettings();
+    ThreadSettings& mine = threadSettings();
+    ThreadSettings taken;
+    taken.password = std::exchange(mine.password, std::nullopt);
+    taken.items = std::exchange(mine.items, std::nullopt);
     return taken;
 }
 

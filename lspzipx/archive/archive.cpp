@@ -26,15 +26,16 @@ void createArchive(const ArchiveRequest& request) {
     if (serial && request.listed) request.listed();
 
     ArchiveFile out(target);
-    EntryWriterSettings writerSettings{request.level, request.cipher, request.password.view()};
+    EntryWriterSettings writerSettings{request.level, request.cipher, request.password.view(), request.onEntry};
     EntryWriter writer(out, writerSettings);
     PipelineSettings pipeline;
     pipeline.level = request.level;
     pipeline.threads = request.threads;
+    pipeline.readers = request.readers;
     pipeline.crcBeforeData = request.cipher == Cipher::ZipCrypto;
     runPipeline(catalog, pipeline, writer);
     writer.finish();
-    out.commit();
+    out.commit(request.deleteOriginals);
 
     if (request.deleteOriginals) deleteOriginals(catalog.entries());
 }

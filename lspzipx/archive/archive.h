@@ -3,6 +3,7 @@
 // originals when asked.
 #pragma once
 
+#include "archive/entry_writer.h"
 #include "common/secret.h"
 #include "crypto/entry_cipher.h"
 
@@ -22,6 +23,9 @@ struct ArchiveRequest {
     Cipher cipher = Cipher::None;
     kb::SecretA password;
     unsigned threads = 1;
+    unsigned readers = 0;  // workers that may read at once; 0 for all
+    // Told of each entry once it is written, on the calling thread.
+    std::function<void(const EntryReport&)> onEntry;
     // Called once the sources are listed and before any is read, when the
     // listing runs first (threads 1): where tests change files under it.
     std::function<void()> listed;

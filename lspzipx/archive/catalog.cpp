@@ -34,10 +34,17 @@ void Catalog::run(std::vector<std::wstring> items, EnumerationOptions options) {
 
 void Catalog::found(SourceFile&& file) {
     // Only the enumerating thread touches the names and the pending files.
-    std::string name = zipEntryName(file.storedName);
-    if (!names_.insert(name).second) fail(code::DuplicateName);
+    std::string name;
+    try {
+        name = zipEntryName(file.storedName);
+    } catch (const LibError& e) {
+        fail(e.code(), e.system(), file.path);
+    }
+    // A folder "x/" and a file "x" cannot both be extracted: one name.
+    if (!names_.insert(name).second) fail(code::DuplicateName, 0, file.path);
+    if (file.directory) name += '/';
     pending_.push_back({std::move(file.path), std::move(name), isPrecompressedName(file.storedName), file.lastWrite,
-                        file.attributes});
+                        file.attributes, file.size, file.directory});
 }
 
 void Catalog::directoryDone() {
@@ -51,6 +58,8 @@ void Catalog::directoryDone() {
         e.precompressed = f.precompressed;
         e.lastWrite = f.lastWrite;
         e.attributes = f.attributes;
+        e.listedSize = f.size;
+        e.directory = f.directory;
     }
     published_ += pending_.size();
     pending_.clear();

@@ -55,6 +55,8 @@ private:
         bool precompressed;
         FILETIME lastWrite;
         DWORD attributes;
+        uint64_t size;
+        bool directory;
     };
     std::vector<Found> pending_;  // found, not yet handed over
     size_t published_ = 0;

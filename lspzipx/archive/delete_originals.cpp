@@ -2,7 +2,6 @@
 
 #include "format/dos_time.h"
 #include "io/paths.h"
-#include "io/source_reader.h"
 
 namespace lsz {
 
@@ -21,6 +20,8 @@ struct FileState {
 size_t deleteOriginals(const std::deque<PipelineEntry>& entries) {
     size_t left = 0;
     for (const auto& entry : entries) {
+        // Folders are only ever entries: deleting them is not asked for.
+        if (entry.directory) continue;
         std::wstring path = extendedPath(entry.path);
         WIN32_FILE_ATTRIBUTE_DATA now;
         bool unchanged = ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now) &&

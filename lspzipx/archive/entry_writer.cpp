@@ -10,16 +10,19 @@ namespace lsz {
 
 namespace {
 
-constexpr DWORD kDosAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kDosAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
 
 }  // namespace
 
 void EntryWriter::begin(const Chunk& chunk) {
     const PipelineEntry& entry = *chunk.entry;
     stored_ = entry.verdict.load() == Verdict::Store;
-    bool encrypted = settings_.cipher != Cipher::None;
-    uint64_t overhead = cipherOverhead(settings_.cipher);
+    // A folder holds nothing to protect, and the zip tools of other systems
+    // neither encrypt nor expect encrypted folder entries.
+    cipherKind_ = entry.directory ? Cipher::None : settings_.cipher;
+    bool encrypted = cipherKind_ != Cipher::None;
+    uint64_t overhead = cipherOverhead(cipherKind_);
     uint16_t compression = stored_ ? method::Stored : method::Deflated;
 
     current_ = EntryRecord{};
@@ -27,7 +30,7 @@ void EntryWriter::begin(const Chunk& chunk) {
     current_.flags = static_cast<uint16_t>((isAscii(entry.name) ? 0 : flag::Utf8Name) |
                                            (encrypted ? flag::Encrypted : 0) |
                                            (stored_ ? 0 : levelFlags(settings_.level)));
-    if (settings_.cipher == Cipher::Aes256) {
+    if (cipherKind_ == Cipher::Aes256) {
         current_.method = method::Aes;
         current_.aesMethod = compression;
     } else {
@@ -50,11 +53,11 @@ void EntryWriter::begin(const Chunk& chunk) {
         current_.compressedSize = (stored_ ? chunk.rawSize : chunk.deflatedSize) + overhead;
     }
     // AE-2 leaves the CRC out: its authentication code does that job.
-    current_.crc = settings_.cipher == Cipher::Aes256 ? 0 : crc;
-    if (settings_.cipher == Cipher::ZipCrypto && !chunk.last && !entry.crcBeforeData) fail(code::InternalError);
+    current_.crc = cipherKind_ == Cipher::Aes256 ? 0 : crc;
+    if (cipherKind_ == Cipher::ZipCrypto && !chunk.last && !entry.crcBeforeData) fail(code::InternalError);
 
     out_.write(localHeader(current_));
-    cipher_ = makeEntryCipher(settings_.cipher, settings_.password, crc);
+    cipher_ = makeEntryCipher(cipherKind_, settings_.password, crc);
     if (cipher_) out_.write(cipher_->header());
     crc_ = 0;
     size_ = 0;
@@ -79,16 +82,17 @@ void EntryWriter::end(const Chunk& chunk) {
     if (cipher_) out_.write(cipher_->trailer());
     // The file changed between the CRC pass and the data: its check byte
     // would lie.
-    if (entry.crcBeforeData && *entry.crcBeforeData != crc_) fail(code::ReadError);
+    if (entry.crcBeforeData && *entry.crcBeforeData != crc_) fail(code::ReadError, 0, entry.path);
 
     bool patch = chunk.index > 0;
-    current_.crc = settings_.cipher == Cipher::Aes256 ? 0 : crc_;
+    current_.crc = cipherKind_ == Cipher::Aes256 ? 0 : crc_;
     current_.size = size_;
-    current_.compressedSize = dataSize_ + cipherOverhead(settings_.cipher);
+    current_.compressedSize = dataSize_ + cipherOverhead(cipherKind_);
     if (!current_.zip64Sizes && (current_.size >= kMax32 || current_.compressedSize >= kMax32)) {
         fail(code::InternalError);
     }
     if (patch) out_.patch(current_.localOffset, localHeader(current_));
+    if (settings_.onEntry) settings_.onEntry({current_.name, size_, dataSize_, stored_, entry.directory});
     records_.push_back(std::move(current_));
     cipher_.reset();
 }

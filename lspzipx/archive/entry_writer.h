@@ -8,16 +8,28 @@
 #include "format/records.h"
 #include "io/archive_file.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace lsz {
 
+// One entry as written, for whoever shows progress.
+struct EntryReport {
+    std::string name;        // as stored: UTF-8, "/" separated, a folder ending in "/"
+    uint64_t size = 0;       // bytes read from the file
+    uint64_t dataSize = 0;   // bytes of (compressed) data, without the cipher's overhead
+    bool stored = false;     // not deflated
+    bool directory = false;
+};
+
 struct EntryWriterSettings {
     int level = 6;
     Cipher cipher = Cipher::None;
     std::string_view password;  // the request's, which outlives the writer
+    // Called once per entry, on the thread that writes, after its data.
+    std::function<void(const EntryReport&)> onEntry;
 };
 
 class EntryWriter : public ChunkConsumer {
@@ -39,6 +51,7 @@ private:
     // The entry being written.
     EntryRecord current_;
     bool stored_ = false;
+    Cipher cipherKind_ = Cipher::None;  // a folder entry is never encrypted
     std::unique_ptr<EntryCipher> cipher_;
     uint32_t crc_ = 0;
     uint64_t size_ = 0;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace lsz {
 
@@ -27,20 +29,30 @@ constexpr int32_t EndRecordError = 184;
 constexpr int32_t RenameFailed = 189;
 }  // namespace code
 
-// A failure with the library code to return and the system's own error, so
-// that every layer passes one value up instead of inventing its own.
+// A failure with the library code to return, the system's own error and the
+// path it concerns, so that every layer passes one value up instead of
+// inventing its own, and whoever reports it can say what and where.
 class LibError : public std::runtime_error {
 public:
-    LibError(int32_t code, DWORD system) : std::runtime_error("lspzipx failure"), code_(code), system_(system) {}
+    LibError(int32_t code, DWORD system, std::wstring path = {})
+        : std::runtime_error("lspzipx failure"), code_(code), system_(system), path_(std::move(path)) {}
     int32_t code() const { return code_; }
     DWORD system() const { return system_; }
+    // The source, folder or archive the failure concerns; "" when none.
+    const std::wstring& path() const { return path_; }
 
 private:
     int32_t code_;
     DWORD system_;
+    std::wstring path_;
 };
 
-[[noreturn]] inline void fail(int32_t libraryCode, DWORD system = 0) { throw LibError(libraryCode, system); }
-[[noreturn]] inline void failWithLastError(int32_t libraryCode) { throw LibError(libraryCode, ::GetLastError()); }
+[[noreturn]] inline void fail(int32_t libraryCode, DWORD system = 0, std::wstring_view path = {}) {
+    throw LibError(libraryCode, system, std::wstring(path));
+}
+[[noreturn]] inline void failWithLastError(int32_t libraryCode, std::wstring_view path = {}) {
+    DWORD system = ::GetLastError();  // before anything else can change it
+    throw LibError(libraryCode, system, std::wstring(path));
+}
 
 }  // namespace lsz

@@ -1,73 +1,58 @@
-// lspzip: the library from the command line, for administrators and
-// benchmarks. The exit code is the library's code.
+// lspzip: the library from the command line, for administrators, scripts
+// and benchmarks. The exit code is the library's code.
 #include "api/options.h"
 #include "archive/archive.h"
 #include "base/library_codes.h"
+#include "cli/command_line.h"
+#include "cli/console.h"
+#include "cli/messages.h"
 #include "common/secret.h"
 #include "common/source_spec.h"
-#include "common/status_texts.h"
 #include "common/text.h"
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cstdio>
-#include <cwchar>
+#include <chrono>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
+
+namespace lsz::cli {
 
 namespace {
 
 constexpr int kUsage = 2;
 constexpr int kPasswordRefused = 3;
 
-const wchar_t kUsageText[] =
-    L"usage: lspzip [-0..-9] [-r] [-p password] [-d] [-t threads] [-q] zipfile source...\n"
-    L"  -0..-9       compression rate: 0 stores, 9 compresses most (default 6)\n"
-    L"  -r           include subdirectories, keeping their paths\n"
-    L"  -p password  encrypt (ZipCrypto, or AES-256 when the machine's\n"
-    L"               ZipEncryption setting is AES256)\n"
-    L"  -d           delete the zipped files once the archive is written\n"
-    L"  -t threads   worker threads, 1 to 64 (default: one per processor, at most\n"
-    L"               64 or the LSPZIPX_THREADS environment variable)\n"
-    L"  -q           print nothing on success\n"
-    L"  source       a file, a directory, or a pattern such as C:\\data\\*.txt;\n"
-    L"               several sources, or one argument with items separated by |\n";
+int usageError(const std::wstring& message) {
+    writeErr(L"lspzip: " + message + L"\nTry 'lspzip --help' for the options.\n");
+    return kUsage;
+}
 
-struct Arguments {
-    int rate = 6;
-    bool recurse = false;
-    bool deleteOriginals = false;
-    bool quiet = false;
-    std::wstring password;
-    std::wstring threads;
-    std::wstring zipPath;
-    std::vector<std::wstring> sources;
-};
+int passwordError(const std::wstring& message) {
+    writeErr(L"lspzip: " + message + L" (" + std::to_wstring(kPasswordRefused) + L")\n");
+    return kPasswordRefused;
+}
 
-bool parse(int argc, wchar_t** argv, Arguments& a) {
-    int i = 1;
-    for (; i < argc && argv[i][0] == L'-' && argv[i][1] != L'\0'; ++i) {
-        std::wstring opt = argv[i];
-        if (opt.size() == 2 && opt[1] >= L'0' && opt[1] <= L'9') {
-            a.rate = opt[1] - L'0';
-        } else if (opt == L"-r") {
-            a.recurse = true;
-        } else if (opt == L"-d") {
-            a.deleteOriginals = true;
-        } else if (opt == L"-q") {
-            a.quiet = true;
-        } else if ((opt == L"-p" || opt == L"-t") && i + 1 < argc) {
-            (opt == L"-p" ? a.password : a.threads) = argv[++i];
-        } else {
-            return false;
-        }
+// The version this program's own resource carries: one fact, one place.
+std::wstring ownVersion() {
+    wchar_t exe[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return L"unknown";
+    DWORD ignored = 0;
+    DWORD size = ::GetFileVersionInfoSizeW(exe, &ignored);
+    if (size == 0) return L"unknown";
+    std::vector<uint8_t> data(size);
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!::GetFileVersionInfoW(exe, 0, size, data.data()) ||
+        !::VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&text),
+                          &length) ||
+        length == 0) {
+        return L"unknown";
     }
-    if (argc - i < 2) return false;
-    a.zipPath = argv[i++];
-    for (; i < argc; ++i) a.sources.push_back(argv[i]);
-    return true;
+    return std::wstring(text);
 }
 
 // Each argument is one source; one that holds "|" or quotes is a list.
@@ -84,70 +69,103 @@ bool sourceItems(const std::vector<std::wstring>& sources, std::vector<std::wstr
     return true;
 }
 
-std::wstring systemText(DWORD error) {
-    wchar_t* text = nullptr;
-    DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                               nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring out = n ? std::wstring(text, n) : L"system error " + std::to_wstring(error);
-    ::LocalFree(text);
-    while (!out.empty() && (out.back() == L'\n' || out.back() == L'\r' || out.back() == L'.')) out.pop_back();
-    return out;
-}
-
-int report(int code, DWORD system, bool quiet) {
-    if (code != 0 || !quiet) {
-        std::wstring line = L"lspzip: " + std::to_wstring(code) + L" " + kb::statusText(code);
-        if (system) line += L" (" + systemText(system) + L")";
-        std::fwprintf(code ? stderr : stdout, L"%ls\n", line.c_str());
+// The password from -p, or asked for twice under -e. Returns an exit code
+// when it cannot be had, else 0.
+int takePassword(const Arguments& args, kb::SecretW& password) {
+    if (args.password) {
+        password.assign(*args.password);
+        return 0;
     }
-    return code;
+    std::optional<std::wstring> first = readPassword(L"Enter password: ");
+    if (!first) return passwordError(L"no password was read");
+    kb::SecretW entered = kb::SecretW::adopt(*first);
+    std::optional<std::wstring> second = readPassword(L"Verify password: ");
+    if (!second) return passwordError(L"no password was read the second time");
+    kb::SecretW again = kb::SecretW::adopt(*second);
+    if (again.view() != entered.view()) return passwordError(L"the passwords do not match");
+    password = std::move(entered);
+    return 0;
 }
 
-int run(const Arguments& args) {
-    lsz::ArchiveRequest request;
+uint64_t fileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+int zip(const Arguments& args) {
+    ArchiveRequest request;
     request.zipPath = args.zipPath;
-    if (!sourceItems(args.sources, request.items)) return report(lsz::code::InvalidSource, 0, false);
+    if (!sourceItems(args.sources, request.items)) {
+        writeErr(failureLine(code::InvalidSource, 0, L"", L"") + L"\n");
+        return code::InvalidSource;
+    }
     request.level = args.rate;
     request.recurse = request.keepPaths = args.recurse;
     request.deleteOriginals = args.deleteOriginals;
-    if (!args.password.empty()) {
+    if (args.password || args.promptPassword) {
+        kb::SecretW password;
+        if (int refused = takePassword(args, password)) return refused;
         // The UTF-8 bytes of the password, as the DLL's wide call takes it.
-        std::optional<std::string> bytes = kb::toUtf8Exact(args.password);
-        if (!bytes || !lsz::passwordAcceptable(*bytes)) return report(kPasswordRefused, 0, false);
-        request.password = kb::SecretA::adopt(*bytes);
-        request.cipher = lsz::configuredCipher();
+        std::optional<std::string> bytes = kb::toUtf8Exact(password.view());
+        kb::SecretA utf8 = bytes ? kb::SecretA::adopt(*bytes) : kb::SecretA();
+        if (!bytes || !passwordAcceptable(utf8.view())) return passwordError(L"a password must be 1 to 255 bytes long");
+        request.password = std::move(utf8);
+        request.cipher = args.aes ? Cipher::Aes256 : configuredCipher();
     }
-    request.threads = lsz::configuredThreads();
-    if (!args.threads.empty()) {
-        wchar_t* end = nullptr;
-        long n = std::wcstol(args.threads.c_str(), &end, 10);
-        if (*end != L'\0' || n < 1 || n > static_cast<long>(lsz::kMaxThreads)) {
-            std::fputws(L"lspzip: -t takes a number from 1 to 64\n", stderr);
-            return kUsage;
-        }
-        request.threads = static_cast<unsigned>(n);
-    }
+    request.threads = args.threads.value_or(configuredThreads());
+    request.readers = configuredReaders();
+
+    Totals totals;
+    request.onEntry = [&](const EntryReport& entry) {
+        count(totals, entry);
+        if (!args.quiet) writeOut(entryLine(entry) + L"\n");
+    };
+    auto started = std::chrono::steady_clock::now();
     try {
-        lsz::createArchive(request);
-    } catch (const lsz::LibError& e) {
-        return report(e.code(), e.system(), false);
+        createArchive(request);
+    } catch (const LibError& e) {
+        writeErr(failureLine(e.code(), e.system(), e.path(), kb::systemErrorText(e.system())) + L"\n");
+        return e.code();
     } catch (const std::bad_alloc&) {
-        return report(lsz::code::OutOfMemory, 0, false);
+        writeErr(failureLine(code::OutOfMemory, 0, L"", L"") + L"\n");
+        return code::OutOfMemory;
     }
-    return report(lsz::code::Ok, 0, args.quiet);
+    if (!args.quiet) {
+        totals.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        totals.bytesOut = fileSize(args.zipPath);
+        writeOut(summaryLine(args.zipPath, totals) + L"\n");
+    }
+    return code::Ok;
+}
+
+int run(const std::vector<std::wstring>& argv) {
+    if (argv.empty()) {
+        writeErr(helpText());
+        return kUsage;
+    }
+    Parsed parsed = parseCommandLine(argv);
+    if (parsed.arguments.action == Action::Help) {
+        writeOut(helpText());
+        return 0;
+    }
+    if (parsed.arguments.action == Action::Version) {
+        writeOut(L"lspzip " + ownVersion() + L"\n");
+        return 0;
+    }
+    if (!parsed.error.empty()) return usageError(parsed.error);
+    return zip(parsed.arguments);
 }
 
 }  // namespace
 
+}  // namespace lsz::cli
+
 int wmain(int argc, wchar_t** argv) {
-    Arguments args;
-    if (!parse(argc, argv, args)) {
-        std::fputws(kUsageText, stderr);
-        return kUsage;
-    }
     try {
-        return run(args);
+        return lsz::cli::run(std::vector<std::wstring>(argv + 1, argv + argc));
     } catch (...) {
-        return report(lsz::code::InternalError, 0, false);
+        lsz::cli::writeErr(lsz::cli::failureLine(lsz::code::InternalError, 0, L"", L"") + L"\n");
+        return lsz::code::InternalError;
     }
 }

@@ -1,36 +1,44 @@
 #include "deflate/chunk_deflater.h"
 
 #include "base/library_codes.h"
+#include "deflate/block_walker.h"
+
+#include <libdeflate.h>
 
 #include <new>
 
 namespace lsz {
 
-ChunkDeflater::ChunkDeflater(int level) {
-    // Negative window bits: a raw stream, as zip entries hold it.
-    int rc = deflateInit2(&stream_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    if (rc == Z_MEM_ERROR) throw std::bad_alloc();
-    if (rc != Z_OK) fail(code::InternalError, static_cast<DWORD>(rc));
+namespace {
+
+// The empty stored block after a byte boundary: LEN 0 and its complement.
+constexpr uint8_t kEmptyStoredLength[] = {0x00, 0x00, 0xFF, 0xFF};
+
+}  // namespace
+
+ChunkDeflater::ChunkDeflater(int level) : compressor_(libdeflate_alloc_compressor(level)) {
+    if (!compressor_) throw std::bad_alloc();
 }
 
-ChunkDeflater::~ChunkDeflater() { deflateEnd(&stream_); }
+ChunkDeflater::~ChunkDeflater() { libdeflate_free_compressor(compressor_); }
 
-size_t ChunkDeflater::deflate(const uint8_t* dictionary, size_t dictionarySize, const uint8_t* data, size_t size,
-                              bool last, uint8_t* out, size_t capacity) {
-    if (deflateReset(&stream_) != Z_OK) fail(code::InternalError);
-    if (dictionarySize > 0 &&
-        deflateSetDictionary(&stream_, dictionary, static_cast<uInt>(dictionarySize)) != Z_OK) {
-        fail(code::InternalError);
-    }
-    stream_.next_in = const_cast<Bytef*>(data);
-    stream_.avail_in = static_cast<uInt>(size);
-    stream_.next_out = out;
-    stream_.avail_out = static_cast<uInt>(capacity);
-    int rc = ::deflate(&stream_, last ? Z_FINISH : Z_SYNC_FLUSH);
-    // Output that filled the buffer to the last byte may not be complete.
-    bool complete = last ? rc == Z_STREAM_END : rc == Z_OK && stream_.avail_in == 0 && stream_.avail_out > 0;
-    if (!complete) fail(code::InternalError, static_cast<DWORD>(rc));
-    return capacity - stream_.avail_out;
+size_t ChunkDeflater::deflate(const uint8_t* data, size_t size, bool last, uint8_t* out, size_t capacity) {
+    size_t written = libdeflate_deflate_compress(compressor_, data, size, out, capacity);
+    if (written == 0) fail(code::InternalError);
+    return last ? written : makeJoinable(out, written, capacity);
+}
+
+size_t ChunkDeflater::makeJoinable(uint8_t* out, size_t size, size_t capacity) {
+    LastBlock last = findLastBlock(out, size);
+    // The final flag is the first bit of the last block's header.
+    out[last.start / 8] &= static_cast<uint8_t>(~(1u << (last.start % 8)));
+    // The empty stored block: three zero header bits, which the zero bits
+    // after the end fill when there are three of them, then the boundary.
+    size_t bytes = (last.end + 7) / 8;
+    if (bytes * 8 - last.end < 3) out[bytes++] = 0;
+    if (bytes + sizeof kEmptyStoredLength > capacity) fail(code::InternalError);
+    for (uint8_t b : kEmptyStoredLength) out[bytes++] = b;
+    return bytes;
 }
 
 }  // namespace lsz

@@ -1,38 +1,49 @@
 #include "deflate/pipeline.h"
 
-#include "deflate/chunk_deflater.h"
+#include "deflate/read_tasks.h"
 #include "deflate/slots.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <utility>
 
 namespace lsz {
 
 namespace {
 
-std::unique_ptr<ChunkDeflater> deflaterFor(const PipelineSettings& settings) {
-    return settings.level > 0 ? std::make_unique<ChunkDeflater>(settings.level) : nullptr;
+std::unique_ptr<Deflaters> deflatersFor(const PipelineSettings& settings) {
+    return settings.level > 0 ? std::make_unique<Deflaters>(settings.level) : nullptr;
+}
+
+void handOver(Slot& slot, ChunkConsumer& consumer) {
+    if (slot.error) std::rethrow_exception(slot.error);
+    for (Chunk& c : slot.pieces) consumer.consume(c);
 }
 
 void runInline(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer) {
+    TaskPlanner planner(feed);
     Slot slot;
-    auto deflater = deflaterFor(settings);
-    readEntries(feed, settings, [&] { return &slot; },
-                [&](Slot* s) {
-                    compress(*s, deflater.get());
-                    for (Chunk& c : s->pieces) consumer.consume(c);
-                });
+    auto deflaters = deflatersFor(settings);
+    while (std::optional<ReadTask> task = planner.next()) {
+        slot.clear();
+        readTask(slot, *task, settings);
+        compress(slot, deflaters.get());
+        handOver(slot, consumer);
+    }
 }
 
+// Workers take the tasks in order, each reading its own and deflating it;
+// the calling thread hands the slots over in that order.
 class ParallelRun {
 public:
     ParallelRun(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer)
-        : feed_(feed), settings_(settings), consumer_(consumer), slots_(poolSize(settings.threads)) {
+        : planner_(feed), settings_(settings), consumer_(consumer), slots_(poolSize(settings.threads)),
+          readers_(settings.readers ? std::min(settings.readers, settings.threads) : settings.threads) {
         for (auto& s : slots_) free_.push_back(&s);
     }
 
@@ -40,7 +51,6 @@ public:
         std::vector<std::thread> threads;
         std::exception_ptr failure;
         try {
-            threads.emplace_back([this] { read(); });
             for (unsigned i = 0; i < settings_.threads; ++i) threads.emplace_back([this] { work(); });
             write();
         } catch (...) {
@@ -52,124 +62,119 @@ public:
     }
 
 private:
-    // An item of the ordered queue: a chunk, or the reader's failure at that
-    // point of the archive.
-    struct Pending {
-        Slot* slot;
-        std::exception_ptr error;
-    };
-
     void cancel() {
         std::lock_guard<std::mutex> lock(mutex_);
         cancelled_ = true;
-        slotFreed_.notify_all();
-        workAdded_.notify_all();
-        slotDone_.notify_all();
+        changed_.notify_all();
     }
 
-    void read() {
-        try {
-            readEntries(
-                feed_, settings_,
-                [this]() -> Slot* {
-                    std::unique_lock<std::mutex> lock(mutex_);
-                    slotFreed_.wait(lock, [this] { return cancelled_ || !free_.empty(); });
-                    if (cancelled_) return nullptr;
-                    Slot* s = free_.front();
-                    free_.pop_front();
-                    return s;
-                },
-                [this](Slot* s) {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    s->done = false;
-                    s->error = nullptr;
-                    work_.push_back(s);
-                    ordered_.push_back({s, nullptr});
-                    workAdded_.notify_one();
-                });
-        } catch (...) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ordered_.push_back({nullptr, std::current_exception()});
+    // A slot and the next task for it, or false when there is no more work.
+    bool take(Slot*& slot, ReadTask& task) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [this] { return cancelled_ || planned_ || !free_.empty(); });
+            if (cancelled_ || planned_) return false;
+            slot = free_.front();
+            free_.pop_front();
         }
+        // Planning may wait for the listing; the others go on meanwhile.
+        std::lock_guard<std::mutex> planning(planningMutex_);
+        std::optional<ReadTask> next = planner_.next();
         std::lock_guard<std::mutex> lock(mutex_);
-        readerDone_ = true;
-        workAdded_.notify_all();
-        slotDone_.notify_all();
+        if (!next) {
+            planned_ = true;
+            free_.push_back(slot);
+            changed_.notify_all();
+            return false;
+        }
+        slot->clear();
+        slot->sequence = nextSequence_++;
+        task = std::move(*next);
+        return true;
     }
 
     void work() {
-        std::unique_ptr<ChunkDeflater> deflater;
+        std::unique_ptr<Deflaters> deflaters;
         std::exception_ptr setupError;
         try {
-            deflater = deflaterFor(settings_);
+            deflaters = deflatersFor(settings_);
         } catch (...) {
             setupError = std::current_exception();
         }
-        for (;;) {
-            Slot* s;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                workAdded_.wait(lock, [this] { return cancelled_ || readerDone_ || !work_.empty(); });
-                if (cancelled_ || work_.empty()) return;
-                s = work_.front();
-                work_.pop_front();
-            }
+        Slot* slot = nullptr;
+        ReadTask task;
+        while (take(slot, task)) {
             std::exception_ptr error = setupError;
             if (!error) {
                 try {
-                    compress(*s, deflater.get());
+                    {
+                        std::unique_lock<std::mutex> lock(mutex_);
+                        changed_.wait(lock, [this] { return readers_ > 0; });
+                        --readers_;
+                    }
+                    std::exception_ptr readError;
+                    try {
+                        readTask(*slot, task, settings_);
+                    } catch (...) {
+                        readError = std::current_exception();
+                    }
+                    {
+                        std::lock_guard<std::mutex> lock(mutex_);
+                        ++readers_;
+                        changed_.notify_all();
+                    }
+                    if (readError) std::rethrow_exception(readError);
+                    compress(*slot, deflaters.get());
                 } catch (...) {
                     error = std::current_exception();
                 }
             }
+            task = ReadTask{};  // lets go of a shared handle at once
             std::lock_guard<std::mutex> lock(mutex_);
-            s->error = error;
-            s->done = true;
-            slotDone_.notify_all();
+            slot->error = error;
+            slot->done = true;
+            done_[slot->sequence] = slot;
+            changed_.notify_all();
         }
     }
 
     void write() {
-        for (;;) {
-            Pending next;
+        for (uint64_t sequence = 0;; ++sequence) {
+            Slot* slot;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                slotDone_.wait(lock, [this] {
-                    return (readerDone_ && ordered_.empty()) ||
-                           (!ordered_.empty() && (!ordered_.front().slot || ordered_.front().slot->done));
-                });
-                if (ordered_.empty()) return;
-                next = ordered_.front();
-                ordered_.pop_front();
+                changed_.wait(lock, [&] { return done_.count(sequence) || (planned_ && sequence >= nextSequence_); });
+                auto found = done_.find(sequence);
+                if (found == done_.end()) return;
+                slot = found->second;
+                done_.erase(found);
             }
-            if (next.error) std::rethrow_exception(next.error);
-            if (next.slot->error) std::rethrow_exception(next.slot->error);
-            for (Chunk& c : next.slot->pieces) consumer_.consume(c);
+            handOver(*slot, consumer_);
             std::lock_guard<std::mutex> lock(mutex_);
-            free_.push_back(next.slot);
-            slotFreed_.notify_one();
+            free_.push_back(slot);
+            changed_.notify_all();
         }
     }
 
-    EntryFeed& feed_;
+    TaskPlanner planner_;
     const PipelineSettings& settings_;
     ChunkConsumer& consumer_;
     std::vector<Slot> slots_;
 
+    std::mutex planningMutex_;
     std::mutex mutex_;
-    std::condition_variable slotFreed_;
-    std::condition_variable workAdded_;
-    std::condition_variable slotDone_;
+    std::condition_variable changed_;
     std::deque<Slot*> free_;
-    std::deque<Slot*> work_;
-    std::deque<Pending> ordered_;
-    bool readerDone_ = false;
+    std::map<uint64_t, Slot*> done_;
+    uint64_t nextSequence_ = 0;
+    unsigned readers_;
+    bool planned_ = false;
     bool cancelled_ = false;
 };
 
 }  // namespace
 
-size_t poolSize(unsigned threads) { return 2 * static_cast<size_t>(threads) + 2; }
+size_t poolSize(unsigned threads) { return std::min<size_t>(2 * static_cast<size_t>(threads) + 2, 40); }
 
 void runPipeline(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer) {
     if (settings.threads <= 1) {

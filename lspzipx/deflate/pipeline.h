@@ -1,10 +1,12 @@
-// Reading, compressing and handing over the files of an archive. One reader
-// opens the files one at a time and cuts them into chunks; workers deflate
-// the chunks side by side, small files whole and large ones in pieces; the
-// consumer receives every chunk in archive order. A fixed pool of chunk
-// buffers bounds the memory whatever the sizes of the files.
+// Reading, compressing and handing over the files of an archive. The work is
+// cut into tasks in archive order: a run of small files that fill one
+// buffer, or one chunk of a large file. Workers take the tasks in turn and
+// each reads its task (up to one open file per worker) and deflates it,
+// small files whole and large ones in chunks; the consumer receives every
+// chunk in archive order. A fixed pool of buffers bounds the memory
+// whatever the sizes of the files.
 //
-// The chunking and every decision depend only on the data, never on the
+// The cutting and every decision depend only on the data, never on the
 // number of threads or their timing, so any thread count gives the same
 // bytes.
 #pragma once
@@ -22,7 +24,6 @@
 namespace lsz {
 
 constexpr size_t kChunkSize = 512 * 1024;
-constexpr size_t kDictionarySize = 32 * 1024;
 
 struct PipelineEntry {
     std::wstring path;
@@ -30,8 +31,10 @@ struct PipelineEntry {
     bool precompressed = false;  // stored without trying, by its type
     FILETIME lastWrite{};
     DWORD attributes = 0;
+    uint64_t listedSize = 0;     // as the listing gave it: what the work is planned on
+    bool directory = false;      // a folder entry: no data, never encrypted
 
-    // Set by the reader when it opens the file, before the first chunk.
+    // The size of what was read, known before the first chunk is handed over.
     uint64_t size = 0;
     std::optional<uint32_t> crcBeforeData;  // from a pass before the chunks
 
@@ -62,6 +65,7 @@ public:
 struct PipelineSettings {
     int level = 6;            // 0 stores everything
     unsigned threads = 1;     // 1 runs everything on the calling thread
+    unsigned readers = 0;     // workers that may read at once (0: all of them)
     // Entries of more than one chunk learn their CRC before their data,
     // which the traditional cipher's check byte needs.
     bool crcBeforeData = false;
@@ -80,7 +84,9 @@ public:
 // in archive order (LibError, or std::bad_alloc).
 void runPipeline(EntryFeed& feed, const PipelineSettings& settings, ChunkConsumer& consumer);
 
-// The number of chunk buffers a run with this many threads holds.
+// The number of chunk buffers a run with this many threads holds: enough
+// to keep every worker busy while the consumer writes, and never so many
+// that memory passes its bound.
 size_t poolSize(unsigned threads);
 
 }  // namespace lsz

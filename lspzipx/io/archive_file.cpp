@@ -36,7 +36,8 @@ ArchiveFile::ArchiveFile(const std::wstring& target) : target_(target), failureC
     if (!file_) {
         DWORD err = ::GetLastError();
         temporary_.clear();
-        fail(code::CannotCreate, err);
+        // The temporary name means nothing to the caller; its folder does.
+        fail(code::CannotCreate, err, splitItem(target).directory);
     }
     buffer_.reserve(kBufferSize);
 }
@@ -54,7 +55,7 @@ void ArchiveFile::writeAt(uint64_t offset, const uint8_t* data, size_t size) {
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
         DWORD written = 0;
-        if (!::WriteFile(file_.get(), data, chunk, &written, &at) || written == 0) failWithLastError(failureCode_);
+        if (!::WriteFile(file_.get(), data, chunk, &written, &at) || written == 0) failWithLastError(failureCode_, target_);
         data += written;
         size -= written;
         offset += written;
@@ -88,10 +89,10 @@ void ArchiveFile::patch(uint64_t offset, const std::vector<uint8_t>& bytes) {
     writeAt(offset, bytes.data(), bytes.size());
 }
 
-void ArchiveFile::commit() {
+void ArchiveFile::commit(bool durable) {
     failureCode_ = code::EndRecordError;
     flush();
-    if (!::FlushFileBuffers(file_.get())) failWithLastError(failureCode_);
+    if (durable && !::FlushFileBuffers(file_.get())) failWithLastError(failureCode_, target_);
     // The archive is no scratch file any more: it shows like any other.
     FILE_BASIC_INFO basic{};
     basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;
@@ -99,7 +100,7 @@ void ArchiveFile::commit() {
     file_.reset();
     if (!::MoveFileExW(extendedPath(temporary_).c_str(), extendedPath(target_).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        failWithLastError(code::RenameFailed);
+        failWithLastError(code::RenameFailed, target_);
     }
     committed_ = true;
 }

@@ -29,9 +29,12 @@ public:
     uint64_t position() const { return flushed_ + buffer_.size(); }
     void setFailureCode(int32_t code) { failureCode_ = code; }
 
-    // Flushes the file to disk and renames it onto the target, replacing
-    // what was there; throws LibError(189) when the rename fails.
-    void commit();
+    // Renames the file onto the target, replacing what was there; throws
+    // LibError(189) when the rename fails. With durable, the data reaches
+    // the disk first, so that no power cut can leave a renamed archive
+    // without its contents: needed when the originals are deleted next,
+    // and not worth the wait otherwise.
+    void commit(bool durable);
 
 private:
     void flush();

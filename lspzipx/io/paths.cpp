@@ -9,10 +9,10 @@ namespace lsz {
 std::wstring fullPath(std::wstring_view path, int failureCode) {
     std::wstring in(path);
     DWORD n = ::GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
-    if (n == 0) failWithLastError(failureCode);
+    if (n == 0) failWithLastError(failureCode, in);
     std::wstring out(n, L'\0');
     n = ::GetFullPathNameW(in.c_str(), n, out.data(), nullptr);
-    if (n == 0 || n >= out.size()) failWithLastError(failureCode);
+    if (n == 0 || n >= out.size()) failWithLastError(failureCode, in);
     out.resize(n);
     return out;
 }

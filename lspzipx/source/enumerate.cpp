@@ -3,6 +3,7 @@
 #include "base/library_codes.h"
 #include "common/file_system.h"
 #include "common/handles.h"
+#include "common/source_spec.h"
 #include "io/paths.h"
 
 #include <windows.h>
@@ -17,6 +18,7 @@ struct Found {
     std::wstring name;
     DWORD attributes = 0;
     FILETIME lastWrite{};
+    uint64_t size = 0;
     bool directory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool listed() const { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0; }
 };
@@ -36,14 +38,15 @@ std::vector<Found> list(const std::wstring& pattern) {
     if (!find) {
         DWORD err = ::GetLastError();
         if (meansAbsent(err)) return found;
-        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ListError, err);
+        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ListError, err, splitItem(pattern).directory);
     }
     do {
         std::wstring_view name = data.cFileName;
         if (name == L"." || name == L"..") continue;
-        found.push_back({data.cFileName, data.dwFileAttributes, data.ftLastWriteTime});
+        found.push_back({data.cFileName, data.dwFileAttributes, data.ftLastWriteTime,
+                         (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
     } while (::FindNextFileW(find.get(), &data));
-    if (::GetLastError() != ERROR_NO_MORE_FILES) failWithLastError(code::ListError);
+    if (::GetLastError() != ERROR_NO_MORE_FILES) failWithLastError(code::ListError, splitItem(pattern).directory);
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return ::CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
     });
@@ -64,7 +67,8 @@ public:
             if (kb::sameName(path, excluded)) return;
         }
         ++count_;
-        sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes});
+        sink_.found({std::move(path), options_.keepPaths ? relative + f.name : f.name, f.lastWrite, f.attributes,
+                     f.size, f.directory()});
     }
 
     // directory ends in a separator; relative is the path below the item's
@@ -83,7 +87,16 @@ public:
             // A linked directory may lead back up the tree; its target is
             // zipped where it really lives, if at all.
             if (f.directory() && f.listed() && !(f.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                size_t before = count_;
                 walk(directory, relative + f.name + L"\\", pattern);
+                // A folder that gave nothing is kept as a folder entry, so
+                // that extracting the archive recreates the tree. Only when
+                // the pattern takes everything: under *.txt a folder without
+                // text files is not part of what was asked for.
+                if (count_ == before && options_.keepPaths && matchesEverything(pattern)) {
+                    add(directory, relative, f);
+                    sink_.directoryDone();
+                }
             }
         }
     }
@@ -105,7 +118,7 @@ std::wstring withSeparator(std::wstring path) {
 void collectItem(const std::wstring& item, Collector& collector) {
     std::wstring full = fullPath(item, code::InvalidSource);
     ItemParts parts = splitItem(full);
-    if (hasWildcards(parts.directory)) fail(code::InvalidSource);
+    if (hasWildcards(parts.directory)) fail(code::InvalidSource, 0, item);
     if (hasWildcards(parts.name)) {
         collector.walk(parts.directory, L"", parts.name);
         return;
@@ -113,8 +126,8 @@ void collectItem(const std::wstring& item, Collector& collector) {
     DWORD attributes = ::GetFileAttributesW(extendedPath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD err = ::GetLastError();
-        if (meansAbsent(err)) fail(code::FileNotMatched, err);
-        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ReadError, err);
+        if (meansAbsent(err)) fail(code::FileNotMatched, err, full);
+        fail(err == ERROR_INVALID_NAME ? code::InvalidSource : code::ReadError, err, full);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         // A directory named outright stands for its contents.
@@ -123,7 +136,7 @@ void collectItem(const std::wstring& item, Collector& collector) {
     }
     // The listing gives the name as it is on disk, whatever case the item used.
     std::vector<Found> found = list(full);
-    if (found.empty()) fail(code::FileNotMatched);
+    if (found.empty()) fail(code::FileNotMatched, ERROR_FILE_NOT_FOUND, full);
     collector.add(parts.directory, L"", found.front());
     collector.done();
 }
@@ -133,7 +146,7 @@ void collectItem(const std::wstring& item, Collector& collector) {
 void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink) {
     Collector collector(options, sink);
     for (const auto& item : items) collectItem(item, collector);
-    if (collector.count() == 0) fail(code::NothingToDo);
+    if (collector.count() == 0) fail(code::NothingToDo, 0, kb::joinSourceSpec(items));
 }
 
 }  // namespace lsz

@@ -15,6 +15,8 @@ struct SourceFile {
     std::wstring storedName;  // relative to the item's directory, "\" separated
     FILETIME lastWrite{};     // as the listing gave them
     DWORD attributes = 0;
+    uint64_t size = 0;
+    bool directory = false;   // an empty folder, stored as a folder entry
 };
 
 struct EnumerationOptions {
@@ -33,7 +35,9 @@ public:
 };
 
 // Reports the files of every item in order: each directory's files sorted
-// by name, then its subdirectories. Wildcard matches skip hidden and
+// by name, then its subdirectories. With recursion, kept paths and a pattern
+// that takes everything, a subdirectory that gives no file (empty, or
+// holding only what is passed over) is reported as a directory itself. Wildcard matches skip hidden and
 // system files and directories, as the system's own listings do; a file
 // named outright is taken whatever its attributes. Throws LibError: 152 for
 // an item that cannot be a path, 159 for a named file that does not exist,

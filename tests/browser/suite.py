@@ -60,8 +60,8 @@ def browser_flow(h, arch):
     problems = verify_zip(Path(report["download"]), "s3cret", {n: site / "samples" / n for n in picked})
     h.record(f"{arch} browser: the download opens in 7-Zip with the password and holds exactly the two files",
              not problems, "\n".join(problems))
-    h.record(f"{arch} browser: the housekeeping page reloads", report["removedCount"] == "0"
-             and "Removed 0 download folder(s)" in report["housekeeping"], str(report))
+    h.record(f"{arch} browser: the housekeeping page refuses an anonymous visitor", report["housekeepingStatus"] == 401
+             and "signed-in accounts only" in report["housekeeping"], str(report))
 
 
 def concurrent_zips(h, arch):

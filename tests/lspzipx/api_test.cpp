@@ -77,6 +77,22 @@ TEST_F(ApiTest, RefusesCallsOutsideTheContract) {
     }
 }
 
+TEST_F(ApiTest, LastFailureSaysWhatAndWhere) {
+    wchar_t path[MAX_PATH] = L"";
+    uint32_t system = 0;
+    EXPECT_EQ(zip(in(L"a.txt|") + in(L"missing.txt"), out(L"a.zip")), code::FileNotMatched);
+    EXPECT_EQ(api::lastFailure(path, MAX_PATH, &system), code::FileNotMatched);
+    EXPECT_EQ(std::wstring(path), in(L"missing.txt"));
+    EXPECT_EQ(system, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+    wchar_t cut[4];
+    EXPECT_EQ(api::lastFailure(cut, 4, nullptr), code::FileNotMatched);
+    EXPECT_EQ(std::wstring(cut), in().substr(0, 3));
+    // Another thread has a record of its own.
+    std::thread([] { EXPECT_EQ(api::lastFailure(nullptr, 0, nullptr), 0); }).join();
+    EXPECT_EQ(zip(in(L"a.txt"), out(L"a.zip")), 0);
+    EXPECT_EQ(api::lastFailure(path, MAX_PATH, &system), 0);
+}
+
 TEST_F(ApiTest, FailuresLeaveNothingAtTheTarget) {
     dir_.write(L"other\\a.txt", "another alpha");
     struct Case {

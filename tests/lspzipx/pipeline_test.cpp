@@ -106,6 +106,7 @@ protected:
             std::wstring wide(files_[i].first.begin(), files_[i].first.end());
             entries[i].path = dir_.write(wide, files_[i].second);
             entries[i].name = files_[i].first;
+            entries[i].listedSize = files_[i].second.size();
             entries[i].precompressed = files_[i].first.ends_with(".jpg");
         }
         Recorder recorder;
@@ -178,10 +179,12 @@ TEST_F(PipelineTest, StopsAtAnUnreadableFileAfterTheEntriesBeforeIt) {
         std::vector<PipelineEntry> entries(3);
         entries[0].path = dir_.write(L"before", test::compressibleBytes(3 * kChunkSize, 1));
         entries[0].name = "before";
+        entries[0].listedSize = 3 * kChunkSize;
         entries[1].path = dir_.path() + L"missing";
         entries[1].name = "missing";
         entries[2].path = dir_.write(L"after", Bytes{'a'});
         entries[2].name = "after";
+        entries[2].listedSize = 1;
         Recorder recorder;
         PipelineSettings settings;
         settings.threads = threads;
@@ -194,6 +197,35 @@ TEST_F(PipelineTest, StopsAtAnUnreadableFileAfterTheEntriesBeforeIt) {
         }
         ASSERT_EQ(recorder.entries.size(), 1u) << threads;
         EXPECT_EQ(recorder.entries[0].size, 3 * kChunkSize);
+    }
+}
+
+// The work is planned on the listed sizes; a file that changed since it was
+// listed so that the plan no longer holds fails the archive, and is never
+// cut off or padded silently.
+TEST_F(PipelineTest, AFileThatChangedSinceItWasListedFailsTheRun) {
+    const std::pair<uint64_t, size_t> cases[] = {
+        {3 * kChunkSize, 3 * kChunkSize - 10},  // a large file, truncated
+        {3 * kChunkSize, 3 * kChunkSize + 10},  // a large file, grown
+        {100, kChunkSize + 1},                  // a small file grown past a chunk
+    };
+    for (unsigned threads : {1u, 3u}) {
+        for (const auto& [listed, actual] : cases) {
+            std::vector<PipelineEntry> entries(1);
+            entries[0].path = dir_.write(L"changing", test::compressibleBytes(actual, 9));
+            entries[0].name = "changing";
+            entries[0].listedSize = listed;
+            Recorder recorder;
+            PipelineSettings settings;
+            settings.threads = threads;
+            ListFeed feed(entries);
+            try {
+                runPipeline(feed, settings, recorder);
+                ADD_FAILURE() << listed << " listed, " << actual << " read";
+            } catch (const LibError& e) {
+                EXPECT_EQ(e.code(), code::ReadError);
+            }
+        }
     }
 }
 

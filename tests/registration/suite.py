@@ -6,6 +6,7 @@ from harness import text
 CLSID = "{185101C5-B533-4889-B37D-D83C320D43AB}"
 LIBID = "{7C8E1E83-88CE-4BC6-B9B3-06EBF14BAEA8}"
 IID = "{F8F12009-682A-44BE-A5E5-429472AC3249}"
+EVENT_SOURCE = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Crateload"
 
 
 def snapshot(h, name):
@@ -47,10 +48,13 @@ def run(h):
         h.record(f"{arch} type library registered", "kbaycl20.dll" in registered.lower(), registered)
         marshal = query(h, arch, f"HKCR\\Interface\\{IID}\\TypeLib")
         h.record(f"{arch} interface registered", marshal is not None, "")
+        source = query(h, arch, EVENT_SOURCE, "EventMessageFile") or ""
+        h.record(f"{arch} the Event Log source names the DLL", "kbaycl20.dll" in source.lower(), source)
 
         h.check_equal(f"{arch} regsvr32 /u", h.regsvr32(arch, dll, unregister=True), 0)
         after = snapshot(h, f"{arch}-after.reg")
         h.record(f"{arch} /u restores the registry", before == after, diff(before, after))
+        h.record(f"{arch} /u removes the Event Log source", query(h, arch, EVENT_SOURCE, "EventMessageFile") is None)
 
     h.register_component()
 

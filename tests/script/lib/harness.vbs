@@ -129,9 +129,20 @@ Class FakeServer
     End Function
 End Class
 
+' Answers the one server variable the component asks for.
+Class FakeRequest
+    Public ScriptName
+
+    Public Function ServerVariables(name)
+        ServerVariables = ""
+        If UCase(name) = "SCRIPT_NAME" Then ServerVariables = ScriptName
+    End Function
+End Class
+
 Class FakeContext
     Public Response
     Public Server
+    Public Request
 End Class
 
 Function NewContext(root)
@@ -139,7 +150,9 @@ Function NewContext(root)
     Set ctx = New FakeContext
     Set ctx.Response = New FakeResponse
     Set ctx.Server = New FakeServer
+    Set ctx.Request = New FakeRequest
     ctx.Server.Root = root
+    ctx.Request.ScriptName = "/tests/page.asp"
     Set NewContext = ctx
 End Function
 

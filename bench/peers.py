@@ -1,0 +1,95 @@
+"""The programs the benchmark runs side by side, and how one run is timed."""
+
+import os
+import re
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+BUILD = ROOT / "build"
+WORK = BUILD / "bench"
+WINE64 = "/usr/lib/wine/wine64"
+ENV = dict(os.environ, WINEPREFIX=str(BUILD / "wineprefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+BIN = BUILD / "x64" / "bin"
+
+
+def win_path(path):
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def timed(args, cwd):
+    """Runs args under /usr/bin/time -v; returns (wall seconds, peak KiB,
+    output). Output goes to files, not pipes: a Wine helper process that
+    outlives the program would hold a pipe open and keep us waiting."""
+    report = WORK / "time.txt"
+    log = WORK / "run.log"
+    with open(log, "wb") as out:
+        start = time.perf_counter()
+        r = subprocess.run(["/usr/bin/time", "-v", "-o", str(report), *args], cwd=cwd, env=ENV,
+                           stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+        wall = time.perf_counter() - start
+    said = log.read_text(errors="replace")
+    if r.returncode != 0:
+        raise SystemExit(f"{args[0]} failed ({r.returncode}):\n{said[-3000:]}")
+    peak = re.search(r"Maximum resident set size \(kbytes\): (\d+)", report.read_text())
+    return wall, int(peak.group(1)) if peak else 0, said
+
+
+class Tool:
+    """A program that zips a folder (or only reads it): run() gives wall
+    seconds, peak KiB and the archive's size (0 when it makes none)."""
+
+    def __init__(self, name, command, archive=True):
+        self.name = name
+        self.command = command  # (rate, archive, source folder) -> argv
+        self.archive = archive
+
+    def run(self, rate, source, out):
+        archive = out / f"{self.name.split()[0]}-{rate}.zip"
+        archive.unlink(missing_ok=True)
+        wall, peak, _ = timed(self.command(rate, archive, source), cwd=source.parent)
+        size = 0
+        if self.archive:
+            size = archive.stat().st_size
+            archive.unlink()
+        return wall, peak, size
+
+
+class DoZip(Tool):
+    """The component's doZip, called by a script as a page calls it: the
+    script engine and the COM object included."""
+
+    def __init__(self):
+        super().__init__("doZip (cscript)", None)
+
+    def run(self, rate, source, out):
+        site = out / "site"
+        shutil.rmtree(site, ignore_errors=True)
+        site.mkdir(parents=True)
+        args = [WINE64, "cscript", "//nologo", win_path(ROOT / "bench" / "dozip.vbs"), win_path(source),
+                win_path(site), str(rate)]
+        wall, peak, said = timed(args, cwd=source.parent)
+        if "status 0 " not in said:
+            raise SystemExit(f"doZip failed: {said[-2000:]}")
+        archives = list(site.glob("CL*/bench.zip"))
+        size = archives[0].stat().st_size
+        shutil.rmtree(site)
+        return wall, peak, size
+
+
+LSPZIP = Tool("lspzip (Wine)",
+              lambda r, a, s: [WINE64, str(BIN / "lspzip.exe"), "-q", "-r", f"-{r}", win_path(a), win_path(s)])
+ZIP = Tool("zip -r", lambda r, a, s: ["zip", "-q", "-r", f"-{r}", str(a), s.name])
+SEVENZIP = Tool("7z -mmt=2", lambda r, a, s: ["7z", "a", "-tzip", f"-mx={r}", "-mmt=2", "-bso0", "-bsp0", str(a), s.name])
+READ_1 = Tool("read loop, 1 thread", lambda r, a, s: [WINE64, str(BIN / "read_loop.exe"), "-t", "1", win_path(s)],
+              archive=False)
+READ_2 = Tool("read loop, 2 threads", lambda r, a, s: [WINE64, str(BIN / "read_loop.exe"), "-t", "2", win_path(s)],
+              archive=False)
+DOZIP = DoZip()
+
+
+def register_component():
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINE64, "regsvr32", "/s", win_path(BIN / "kbaycl20.dll")], env=ENV, **quiet, check=True)

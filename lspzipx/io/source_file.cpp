@@ -1,0 +1,43 @@
+#include "io/source_file.h"
+
+#include "base/library_codes.h"
+#include "io/paths.h"
+
+#include <algorithm>
+
+namespace lsz {
+
+void SourceFile::open() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (opened_) return;
+    file_.reset(::CreateFileW(extendedPath(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file_) failWithLastError(code::ReadError, path_);
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file_.get(), &size)) failWithLastError(code::ReadError, path_);
+    size_ = static_cast<uint64_t>(size.QuadPart);
+    opened_ = true;
+}
+
+uint64_t SourceFile::size() {
+    open();
+    return size_;
+}
+
+void SourceFile::readAt(uint64_t offset, uint8_t* buffer, size_t n) {
+    open();
+    while (n > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
+        DWORD got = 0;
+        if (!::ReadFile(file_.get(), buffer, want, &got, &at)) failWithLastError(code::ReadError, path_);
+        if (got == 0) fail(code::ReadError, ERROR_HANDLE_EOF, path_);
+        buffer += got;
+        n -= got;
+        offset += got;
+    }
+}
+
+}  // namespace lsz

@@ -1,0 +1,42 @@
+// One source file, opened for reading on first use and read at offsets, so
+// that the tasks reading pieces of a large file on several threads share
+// one handle. Writers are shut out while it is open, so the bytes zipped
+// are one consistent state of the file. Its time and attributes come from
+// the directory listing, which has them already.
+#pragma once
+
+#include "common/handles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace lsz {
+
+class SourceFile {
+public:
+    explicit SourceFile(std::wstring path) : path_(std::move(path)) {}
+
+    // The size of what is open: what gets read, whatever the listing said.
+    // Throws LibError(178) when the file cannot be opened.
+    uint64_t size();
+
+    // Reads exactly n bytes at offset; throws LibError(178) on a read error
+    // or when the file ends early. Safe from several threads at once.
+    void readAt(uint64_t offset, uint8_t* buffer, size_t n);
+
+private:
+    void open();
+
+    std::wstring path_;
+    // Not std::call_once: a throwing call leaves some runtimes' once flag
+    // stuck, and an open that fails must be able to fail again.
+    std::mutex mutex_;
+    bool opened_ = false;
+    kb::UniqueFile file_;
+    uint64_t size_ = 0;
+};
+
+}  // namespace lsz

@@ -1,0 +1,161 @@
+"""lspzip as a zip user drives it: help and version, options that combine,
+errors that name what they could not use, a line per file and a summary,
+passwords asked for twice, AES-256 per archive, empty folders kept, and an
+archive replaced rather than updated."""
+
+import contextlib
+import os
+import re
+import subprocess
+import zipfile
+from pathlib import Path
+
+from harness import ROOT, text, win_path
+from zipcheck import verify_zip
+
+RELEASE = re.search(r'KB_RELEASE_TEXT "([^"]+)"', (ROOT / "common" / "release.h").read_text()).group(1)
+
+
+def lspzip(h, arch, *args, **kw):
+    return h.run_exe(arch, h.bin_dir(arch) / "lspzip.exe", args, **kw)
+
+
+def err(result):
+    return result.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
+
+
+def outcome(result):
+    return f"exit {result.returncode}\nstdout: {text(result)[-1500:]}\nstderr: {err(result)[-1500:]}"
+
+
+@contextlib.contextmanager
+def read_only_folder(path):
+    """A folder nobody may write in, root included: a read-only tmpfs."""
+    path.mkdir(parents=True)
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1m,ro", "tmpfs", str(path)], check=True)
+    try:
+        yield path
+    finally:
+        subprocess.run(["umount", str(path)], check=False)
+
+
+def make_tree(base):
+    tree = base / "tree"
+    files = {"words.txt": b"the quick brown fox jumps over the lazy dog\n" * 400,
+             "noise.bin": os.urandom(4096), "deep/inner/café.txt": "crème\n".encode() * 50}
+    for name, data in files.items():
+        (tree / name).parent.mkdir(parents=True, exist_ok=True)
+        (tree / name).write_bytes(data)
+    (tree / "empty").mkdir()
+    (tree / "deep" / "hollow" / "er").mkdir(parents=True)
+    expected = dict(files)
+    expected.update({"empty/": None, "deep/hollow/er/": None})
+    return tree, expected
+
+
+def help_and_usage(h, arch, base):
+    for flag in ("-h", "--help", "-rh"):
+        r = lspzip(h, arch, flag)
+        h.record(f"{arch} {flag} prints the help to stdout and exits 0",
+                 r.returncode == 0 and text(r).startswith("usage: lspzip") and "--aes" in text(r) and not err(r),
+                 outcome(r))
+    r = lspzip(h, arch, "--version")
+    h.check_equal(f"{arch} --version prints the release", (r.returncode, text(r)), (0, f"lspzip {RELEASE}\n"))
+    for args, message in ((["-x", "a.zip", "src"], "unknown option -x"),
+                          (["-r9k", "a.zip", "src"], "unknown option -k"),
+                          (["--frobnicate", "a.zip", "src"], "unknown option --frobnicate"),
+                          (["a.zip", "src", "-t"], "option -t needs a value"),
+                          (["-t", "65", "a.zip", "src"], "-t takes a number from 1 to 64"),
+                          (["--aes", "a.zip", "src"], "--aes needs -e or -p"),
+                          (["a.zip"], "no source given")):
+        r = lspzip(h, arch, *args)
+        h.record(f"{arch} {' '.join(args)}: exit 2 and says {message!r}",
+                 r.returncode == 2 and f"lspzip: {message}" in err(r) and "--help" in err(r), outcome(r))
+
+
+def version_resources(h, arch):
+    """7-Zip reads the version resource of each binary."""
+    for name in ("lspzip.exe", "lspzipx.dll", "kbaycl20.dll"):
+        listing = subprocess.run(["7z", "l", "-slt", str(h.bin_dir(arch) / name)], capture_output=True,
+                                 text=True).stdout
+        fields = dict(re.findall(r"^(\w+): (.*)$", listing, re.M))
+        h.record(f"{arch} {name} carries its version resource",
+                 fields.get("FileVersion") == RELEASE and fields.get("OriginalFilename") == name
+                 and fields.get("FileDescription", "").startswith("Crateload 2"), str(fields))
+
+
+def progress_and_entries(h, arch, base, tree, expected):
+    archive = base / f"{arch}.zip"
+    r = lspzip(h, arch, "-r9", win_path(archive), win_path(tree))
+    h.record(f"{arch} -r9: exit 0", r.returncode == 0, outcome(r))
+    problems = verify_zip(archive, "", expected, jar=True)
+    h.record(f"{arch} -r9: unzip, 7-Zip, bsdtar and jar extract the tree, empty folders included",
+             not problems, "\n".join(problems))
+    with zipfile.ZipFile(archive) as z:
+        wanted = []
+        for info in z.infolist():
+            if info.is_dir() or info.compress_type == zipfile.ZIP_STORED:
+                wanted.append(f"  adding: {info.filename} (stored 0%)")
+            else:
+                wanted.append(f"  adding: {info.filename} (deflated "
+                              f"{round(100 - 100 * info.compress_size / info.file_size)}%)")
+    lines = text(r).splitlines()
+    h.check_equal(f"{arch} -r9: a line per entry, as the archive holds it", lines[:-1], wanted)
+    total = sum(len(v) for v in expected.values() if v is not None)
+    summary = (f"lspzip: {win_path(archive)}: 3 files and 2 empty folders, {total} bytes in, "
+               f"{archive.stat().st_size} bytes out, ")
+    h.record(f"{arch} -r9: the summary counts files, folders, bytes and time",
+             lines[-1].startswith(summary) and re.search(r", \d+\.\d\d s$", lines[-1]) is not None,
+             f"{lines[-1]!r}, expected it to start with {summary!r}")
+
+    # Quiet, and the archive is replaced, not updated: only the new source is in it.
+    r = lspzip(h, arch, "-qr", win_path(archive), win_path(tree / "deep"))
+    h.record(f"{arch} -qr: exit 0 and nothing printed", r.returncode == 0 and not text(r) and not err(r),
+             outcome(r))
+    h.check_equal(f"{arch} an existing archive is replaced", sorted(zipfile.ZipFile(archive).namelist()),
+                  ["hollow/er/", "inner/café.txt"])
+
+
+def failures_name_their_paths(h, arch, base, tree):
+    missing = tree / "missing.txt"
+    r = lspzip(h, arch, win_path(base / "m.zip"), win_path(tree / "words.txt"), win_path(missing))
+    h.record(f"{arch} a missing source is named", r.returncode == 159 and
+             f"lspzip: {win_path(missing)}: no such file or folder (159 Filename not matched.)" in err(r), outcome(r))
+    nowhere = base / "no such folder"
+    r = lspzip(h, arch, win_path(nowhere / "a.zip"), win_path(tree))
+    h.record(f"{arch} a missing output folder is named", r.returncode == 151 and
+             f"the output folder {win_path(nowhere)} does not exist" in err(r), outcome(r))
+    if os.geteuid() != 0:
+        return
+    with read_only_folder(base / f"ro-{arch}") as locked:
+        r = lspzip(h, arch, win_path(locked / "a.zip"), win_path(tree / "words.txt"))
+        h.record(f"{arch} an output folder that cannot be written is named", r.returncode == 169 and
+                 f"cannot write in the output folder {win_path(locked)}: " in err(r), outcome(r))
+
+
+def passwords(h, arch, base, tree):
+    source = tree / "words.txt"
+    archive = base / f"{arch}-e.zip"
+    r = lspzip(h, arch, "-qe", win_path(archive), win_path(source), input="hush hush\r\nhush hush\r\n".encode())
+    h.record(f"{arch} -e asks twice", r.returncode == 0 and err(r) == "Enter password: Verify password: ",
+             outcome(r))
+    problems = verify_zip(archive, "hush hush", {"words.txt": source}, "ZipCrypto")
+    h.record(f"{arch} -e: the archive opens with the password typed", not problems, "\n".join(problems))
+    r = lspzip(h, arch, "-qe", win_path(base / "x.zip"), win_path(source), input=b"one\ntwo\n")
+    h.record(f"{arch} -e: passwords that differ are refused", r.returncode == 3 and "do not match" in err(r)
+             and not (base / "x.zip").exists(), outcome(r))
+    # AES-256 for this archive, though the machine's setting asks for nothing.
+    archive = base / f"{arch}-aes.zip"
+    r = lspzip(h, arch, "-q", "--aes", "-p", "s3cret", win_path(archive), win_path(source))
+    problems = [outcome(r)] if r.returncode else verify_zip(archive, "s3cret", {"words.txt": source}, "AES-256")
+    h.record(f"{arch} --aes -p: AES-256", not problems, "\n".join(problems))
+
+
+def run_front_end(h, base):
+    tree, expected = make_tree(base)
+    for arch in h.arches:
+        help_and_usage(h, arch, base)
+        version_resources(h, arch)
+        progress_and_entries(h, arch, base, tree, expected)
+        failures_name_their_paths(h, arch, base, tree)
+        passwords(h, arch, base, tree)

@@ -1,0 +1,84 @@
+"""The sample site's pages, run by asphost as IIS runs them: what the
+visitor reads, and the archive each page makes checked by the outside
+readers. The browser area drives zip.asp through a real browser."""
+
+import re
+import shutil
+from pathlib import Path
+
+from harness import text, win_path
+from zipcheck import verify_zip
+
+EXAMPLES = Path(__file__).resolve().parent.parent.parent / "examples"
+
+
+def page(h, arch, site, name, *extra):
+    r = h.run_exe(arch, h.bin_dir(arch) / "asphost.exe", ["run", "--root", win_path(site), name, *extra], timeout=120)
+    out = text(r)
+    if r.returncode != 0:
+        out += "\n[asphost exit %d] %s" % (r.returncode, r.stderr.decode("utf-8", "replace"))
+    return out
+
+
+def archive_of(site, out):
+    """The archive the page links to, on disk."""
+    m = re.search(r'(?i)href="(/downloads/CL[^"]+\.zip)"', out)
+    return site / m.group(1).lstrip("/") if m else site / "no-link-in-page"
+
+
+def zip_page(h, arch, site):
+    samples = site / "samples"
+    for password, note in (("s3cret", "and encrypted (it opens only with your password)"), ("", ", not encrypted")):
+        out = page(h, arch, site, "zip.asp", "--form", f"file=report.txt&file=price+list.csv&password={password}")
+        h.record(f"{arch} zip.asp says {note.strip(' ,')!r} and lists the files",
+                 f'data-status="0">2 file(s) zipped{"" if note.startswith(",") else " "}{note}:' in out
+                 and '<ul id="zipped"><li>report.txt</li><li>price list.csv</li></ul>' in out, out[-1500:])
+        problems = verify_zip(archive_of(site, out), password,
+                              {n: samples / n for n in ("report.txt", "price list.csv")},
+                              "ZipCrypto" if password else None)
+        h.record(f"{arch} zip.asp: the archive holds the two files", not problems, "\n".join(problems))
+
+
+def folder_page(h, arch, site):
+    samples = site / "samples"
+    (samples / "empty").mkdir(exist_ok=True)
+    out = page(h, arch, site, "folder.asp", "--form", "password=")
+    h.record(f"{arch} folder.asp zips the folder", 'data-status="0">The whole folder is zipped, not encrypted.' in out,
+             out[-1500:])
+    expected = {p.relative_to(samples).as_posix(): p for p in samples.rglob("*") if p.is_file()}
+    expected["empty/"] = None
+    problems = verify_zip(archive_of(site, out), "", expected)
+    h.record(f"{arch} folder.asp: every file under its path, the empty folder kept", not problems,
+             "\n".join(problems))
+
+
+def quiet_page(h, arch, site):
+    out = page(h, arch, site, "quiet.asp")
+    h.record(f"{arch} quiet.asp: the page words the outcome, the component writes nothing",
+             "Your report is ready: <a href=" in out and "Crateload 2 Compression Component" not in out
+             and "Operation complete" not in out, out[-1500:])
+    problems = verify_zip(archive_of(site, out), "", {"report.txt": site / "samples" / "report.txt"})
+    h.record(f"{arch} quiet.asp: its archive", not problems, "\n".join(problems))
+    out = page(h, arch, site, "quiet.asp", "--query", "name=a/b")
+    h.record(f"{arch} quiet.asp: a failure in the page's own words",
+             'data-status="151">Sorry, the report could not be made. Error 151: Invalid Zip file name.</p>' in out
+             and "ERROR:" not in out, out[-1500:])
+
+
+def housekeeping_page(h, arch, site):
+    old = site / "downloads" / "CL20000101-000000-1"
+    old.mkdir()
+    out = page(h, arch, site, "housekeeping.asp")
+    h.record(f"{arch} housekeeping.asp refuses an anonymous caller", 'id="refused"' in out and old.exists(), out)
+    out = page(h, arch, site, "housekeeping.asp", "--user", "HOST\\crateload-housekeeping")
+    h.record(f"{arch} housekeeping.asp removes old folders for a signed-in caller",
+             'data-count="1"' in out and not old.exists(), out)
+
+
+def run(h):
+    h.register_component()
+    for arch in h.arches:
+        site = h.scratch("samples", arch)
+        shutil.copytree(EXAMPLES, site, dirs_exist_ok=True)
+        for case in (zip_page, folder_page, quiet_page, housekeeping_page):
+            case(h, arch, site)

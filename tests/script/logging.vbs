@@ -1,0 +1,120 @@
+' The administrator's log: each failure is one line of the file that
+' LogFile names (time, process, operation, page, status, message, path,
+' reason), a success adds none, and a log that cannot be written changes
+' no outcome.
+
+Dim site, logPath, ctx, o, n, t, lines, fields, before
+
+site = MakeFolder(gScratch & "\site")
+MakeFolder site & "\dl"
+MakeFile site & "\a.txt", "alpha"
+logPath = gScratch & "\crateload.log"
+SetPolicy "LogFile", logPath
+
+Function LogLines()
+    LogLines = Array()
+    If Not gFso.FileExists(logPath) Then Exit Function
+    Dim f, all
+    Set f = gFso.OpenTextFile(logPath, 1)
+    all = ""
+    If Not f.AtEndOfStream Then all = f.ReadAll
+    f.Close
+    If Right(all, 2) = vbCrLf Then all = Left(all, Len(all) - 2)
+    If Len(all) > 0 Then LogLines = Split(all, vbCrLf)
+End Function
+
+' The fields of the newest line, after checking that the call added exactly one.
+Function NewestFields(name, countBefore)
+    lines = LogLines()
+    CheckEq name & ": one line added", UBound(lines) + 1, countBefore + 1
+    NewestFields = Split(lines(UBound(lines)) & String(8, vbTab), vbTab)
+End Function
+
+Sub CheckLine(name, countBefore, operation, status, message, path, reasonEnd)
+    fields = NewestFields(name, countBefore)
+    Check name & ": time", Matches("^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$", fields(0)), fields(0)
+    Check name & ": process", Matches("^pid \d+$", fields(1)), fields(1)
+    CheckEq name & ": operation", fields(2), operation
+    CheckEq name & ": page", fields(3), "/tests/page.asp"
+    CheckEq name & ": status", fields(4), status
+    CheckEq name & ": message", fields(5), message
+    CheckEq name & ": path", fields(6), path
+    Check name & ": reason", Right(fields(7), Len(reasonEnd)) = reasonEnd, "[" & fields(7) & "] should end in " & reasonEnd
+End Sub
+
+Function Matches(pattern, value)
+    Dim re
+    Set re = New RegExp
+    re.Pattern = pattern
+    Matches = re.Test(value)
+End Function
+
+Function Ready()
+    Set ctx = NewContext(site)
+    Set o = NewComponent(ctx)
+    o.sourceFileList = site & "\a.txt"
+    o.zipFileName = "a.zip"
+    o.virtualTargetRoot = "/dl"
+    Set Ready = o
+End Function
+
+' A library failure names the file and the system's reason.
+Ready
+o.sourceFileList = site & "\a.txt|" & site & "\missing.txt"
+before = UBound(LogLines()) + 1
+CheckEq "missing source: doZip", o.doZip(n, t), False
+CheckLine "missing source", before, "doZip", "159", "Filename not matched.", site & "\missing.txt", "(2)"
+
+' The component's own checks name what they could not use.
+Ready
+o.virtualTargetRoot = "/no-such-folder"
+before = UBound(LogLines()) + 1
+o.doZip n, t
+CheckLine "download root missing", before, "doZip", "27", "Cannot create unique physical directory.", _
+    site & "\no-such-folder\", ")"
+
+Ready
+o.virtualTargetRoot = ""
+before = UBound(LogLines()) + 1
+CheckEq "deleteOldFiles without a root", o.deleteOldFiles(), 0
+CheckLine "deleteOldFiles without a root", before, "deleteOldFiles", "24", _
+    "Unique virtual target directory root not specified.", "-", "-"
+
+Ready
+ctx.Server.EmptyFor = "/gone"
+o.fileListRoot = "/gone"
+before = UBound(LogLines()) + 1
+CheckEq "fileListing of nothing", o.fileListing(), 0
+CheckLine "fileListing of nothing", before, "fileListing", "33", "File list directory not found.", "/gone", "-"
+
+' A setting refused by a switch, with no status of its own.
+SetPolicy "AllowVirtualSourceOnly", "1"
+Ready
+before = UBound(LogLines()) + 1
+o.sourceFileList = "C:\secret\*.*"
+CheckLine "refused source", before, "sourceFileList", "-", "Refused: the switch AllowVirtualSourceOnly is on", _
+    "C:\secret\*.*", "-"
+ClearPolicy "AllowVirtualSourceOnly"
+
+' Success is not logged.
+Ready
+before = UBound(LogLines()) + 1
+CheckEq "success: doZip", o.doZip(n, t), True
+CheckEq "success: nothing logged", UBound(LogLines()) + 1, before
+
+' A log that cannot be written: a folder, and a file in a folder that does
+' not exist. Every outcome stays as it would be without a log.
+Dim unwritable
+For Each unwritable In Array(site, gScratch & "\no\such\folder\crateload.log")
+    SetPolicy "LogFile", unwritable
+    Ready
+    CheckEq "log at " & unwritable & ": success", o.doZip(n, t), True
+    CheckEq "log at " & unwritable & ": ErrorNumber", n, 0
+    Ready
+    o.sourceFileList = site & "\missing.txt"
+    CheckEq "log at " & unwritable & ": failure", o.doZip(n, t), False
+    CheckEq "log at " & unwritable & ": its ErrorNumber", n, 159
+    CheckEq "log at " & unwritable & ": its ErrorText", t, "Filename not matched."
+Next
+ClearPolicy "LogFile"
+Done
