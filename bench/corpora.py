@@ -10,6 +10,7 @@
 - sizes/N: one compressible file of N bytes, for time against size.
 """
 
+import functools
 import os
 import random
 import shutil
@@ -98,10 +99,16 @@ def build_thumbnails(path, count):
         (folder / name).write_bytes(data)
 
 
-def text_bytes(size, seed):
+@functools.lru_cache(maxsize=None)
+def text_block(seed):
+    """About 290 KB of word-like text, the same for the same seed."""
     rng = random.Random(seed)
     words = [b"archive ", b"deflate ", b"stream ", b"chunk\n", b"entry ", b"header, ", b"window. ", b"crc "]
-    block = b"".join(rng.choice(words) + str(rng.randint(0, 999)).encode() + b" " for _ in range(20_000))
+    return b"".join(rng.choice(words) + str(rng.randint(0, 999)).encode() + b" " for _ in range(20_000))
+
+
+def text_bytes(size, seed):
+    block = text_block(seed)
     return (block * (size // len(block) + 1))[:size]
 
 
