@@ -25,14 +25,15 @@ std::wstring describe(int code, DWORD system, const std::wstring& path, const st
     switch (code) {
     case code::InvalidZipName:
         if (p.empty()) return L"the archive's name cannot be used";
-        if (system == ERROR_PATH_NOT_FOUND || system == ERROR_FILE_NOT_FOUND) {
-            return L"the output folder " + p + L" does not exist";
-        }
         if (system == ERROR_DIRECTORY) return L"the output folder " + p + L" is a file, not a folder";
         if (system == ERROR_ALREADY_EXISTS) return p + L" is a folder; name the archive itself";
         if (system == ERROR_INVALID_NAME) return p + L" is not a name an archive can have";
         return L"cannot use " + p + L" as the archive" + because(systemText);
-    case code::CannotCreate: return L"cannot write in the output folder " + p + because(systemText);
+    case code::CannotCreate:
+        if (system == ERROR_PATH_NOT_FOUND || system == ERROR_FILE_NOT_FOUND) {
+            return L"the output folder " + p + L" does not exist";
+        }
+        return L"cannot write in the output folder " + p + because(systemText);
     case code::FileNotMatched: return p + L": no such file or folder";
     case code::InvalidSource: return p.empty() ? L"the sources cannot be read as a list" : p + L": not a usable source";
     case code::ListError: return L"cannot list the folder " + p + because(systemText);

@@ -123,7 +123,7 @@ def failures_name_their_paths(h, arch, base, tree):
              f"lspzip: {win_path(missing)}: no such file or folder (159 Filename not matched.)" in err(r), outcome(r))
     nowhere = base / "no such folder"
     r = lspzip(h, arch, win_path(nowhere / "a.zip"), win_path(tree))
-    h.record(f"{arch} a missing output folder is named", r.returncode == 151 and
+    h.record(f"{arch} a missing output folder is named", r.returncode == 169 and
              f"the output folder {win_path(nowhere)} does not exist" in err(r), outcome(r))
     if os.geteuid() != 0:
         return
