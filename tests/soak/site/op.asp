@@ -32,7 +32,7 @@ Case "clean"
     ' An old download folder of its own beside the new ones, which the
     ' clean-up must take while zips go on around it.
     Set fso = Server.CreateObject("Scripting.FileSystemObject")
-    old = Server.MapPath("/dl") & "\CL20200101-000000-" & Request.QueryString("n").Item
+    old = Server.MapPath("/dl") & "\CL20200101-000000-" & (Request.QueryString("n").Item Mod 10000)
     fso.CreateFolder old
     Set stream = fso.CreateTextFile(old & "\old.txt")
     stream.Write "old"
