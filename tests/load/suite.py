@@ -21,7 +21,7 @@ GROWTH_LIMIT_KIB = 4096
 PLANS = [
     # (label, serve options, warm-up requests, measured requests)
     ("pool", (), 1000, 10000),
-    ("apartment per request", ("--thread-per-request",), 500, 3000),
+    ("apartment per request", ("--thread-per-request",), 500, 2000),
 ]
 
 
