@@ -19,9 +19,11 @@ HERE = Path(__file__).resolve().parent
 # in steps, but a leak of a few hundred bytes a request would pass it.
 GROWTH_LIMIT_KIB = 4096
 PLANS = [
-    # (label, serve options, warm-up requests, measured requests)
-    ("pool", (), 1000, 10000),
-    ("apartment per request", ("--thread-per-request",), 500, 2000),
+    # (label, serve options, warm-up requests, measured requests, architectures)
+    ("pool", (), 1000, 10000, ("x64", "x86")),
+    # The component's side of this pattern is the same in both; x64 alone
+    # keeps the suite inside its time.
+    ("apartment per request", ("--thread-per-request",), 500, 2000, ("x64",)),
 ]
 
 
@@ -94,6 +96,7 @@ def object_loop(h, arch, count=10000):
 def run(h):
     h.register_component()
     for arch in h.arches:
-        for label, options, warm, measured in PLANS:
-            under_load(h, arch, label, options, warm, measured)
+        for label, options, warm, measured, arches in PLANS:
+            if arch in arches:
+                under_load(h, arch, label, options, warm, measured)
         object_loop(h, arch)

@@ -296,7 +296,8 @@ def zip64_large_file(h, base):
                 # said of the first archive holds for this one.
                 h.check_equal(f"{arch} 4 GiB entry: the same bytes as {tested[0]}", digest, tested[1])
             else:
-                for tool in (["unzip", "-tq", str(archive)], ["7z", "t", str(archive)]):
+                # 7-Zip reads it whole; a second reader would take as long again.
+                for tool in (["7z", "t", str(archive)],):
                     rc, log = run_tool(tool)
                     h.record(f"{arch} 4 GiB entry: {tool[0]}", rc == 0, log[-1500:])
                 tested = (arch, digest)
