@@ -20,7 +20,7 @@ HERE = Path(__file__).resolve().parent
 GROWTH_LIMIT_KIB = 4096
 PLANS = [
     # (label, serve options, warm-up requests, measured requests, architectures)
-    ("pool", (), 1000, 10000, ("x64", "x86")),
+    ("pool", (), 500, 9500, ("x64", "x86")),
     # The component's side of this pattern is the same in both; x64 alone
     # keeps the suite inside its time.
     ("apartment per request", ("--thread-per-request",), 500, 2000, ("x64",)),

@@ -340,16 +340,22 @@ def zip64_many_entries(h, base):
             (folder / f"f{i:04}.txt").write_bytes(b"%d\n" % (d * 1000 + i))
     out = base / "out"
     out.mkdir()
+    tested = None  # (arch, digest) of the archive the outside readers checked
     for arch in h.arches:
         archive = out / f"{arch}.zip"
         r = lspzip(h, arch, "-q", "-r", "-1", win_path(archive), win_path(tree), timeout=1800)
         h.record(f"{arch} {count} entries: exit 0", r.returncode == 0, outcome(r))
         if not archive.exists():
             continue
-        rc, log = run_tool(["unzip", "-tq", str(archive)])
-        h.record(f"{arch} {count} entries: unzip -t", rc == 0 and "No errors detected" in log, log[-800:])
-        rc, log = run_tool(["7z", "t", str(archive)])
-        h.record(f"{arch} {count} entries: 7z t", rc == 0 and f"Files: {count}" in log, log[-800:])
+        digest = hashlib.sha256(archive.read_bytes()).hexdigest()
+        if tested:
+            h.check_equal(f"{arch} {count} entries: the same bytes as {tested[0]}", digest, tested[1])
+        else:
+            rc, log = run_tool(["unzip", "-tq", str(archive)])
+            h.record(f"{arch} {count} entries: unzip -t", rc == 0 and "No errors detected" in log, log[-800:])
+            rc, log = run_tool(["7z", "t", str(archive)])
+            h.record(f"{arch} {count} entries: 7z t", rc == 0 and f"Files: {count}" in log, log[-800:])
+            tested = (arch, digest)
         with zipfile.ZipFile(archive) as z:
             infos = z.infolist()
             h.check_equal(f"{arch} {count} entries: zipfile count", len(infos), count)
