@@ -1,4 +1,4 @@
-// The source specification: items separated by "|", a name with blanks
+// The source list: items separated by "|", a name with blanks
 // enclosed in double quotes. The component and the library split it with
 // this one parser, so that both always see the same items.
 #pragma once
@@ -10,12 +10,12 @@
 
 namespace kb {
 
-// The items of a specification, with their quotes removed and the blanks
+// The items of a source list, with their quotes removed and the blanks
 // around them trimmed. Nothing when it cannot be parsed: unbalanced quotes,
 // or no item at all.
 std::optional<std::vector<std::wstring>> parseSourceSpec(std::wstring_view spec);
 
-// The specification that parses back into exactly these items: an item that
+// The source list that parses back into exactly these items: an item that
 // holds a blank, a tab or a "|" is enclosed in quotes. Items never hold a
 // quote of their own.
 std::wstring joinSourceSpec(const std::vector<std::wstring>& items);
