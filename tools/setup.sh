@@ -40,7 +40,13 @@ if [ ! -f "$sources/libdeflate-1.14/libdeflate.h" ]; then
   echo "setup: fetching the source package of libdeflate"
   apt_dir="$sources/apt"
   mkdir -p "$apt_dir/lists/partial"
-  echo "deb-src http://deb.debian.org/debian bookworm main" >"$apt_dir/sources.list"
+  # The source index comes from the mirror this machine's apt already uses.
+  mirror=$({ grep -hE '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+               awk '{for (i = 2; i <= NF; i++) if ($i ~ /^[a-z+]+:\/\//) { print $i; break }}'
+             grep -hE '^[[:space:]]*URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}'
+           } | grep -v -- '-security' | head -n 1 || true)
+  [ -n "$mirror" ] || { echo "setup: no Debian mirror in the apt configuration" >&2; exit 1; }
+  echo "deb-src $mirror bookworm main" >"$apt_dir/sources.list"
   apt_private=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
                -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User=root)
   apt-get "${apt_private[@]}" update -qq
