@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,18 @@ namespace kb {
 // KEY_WOW64_32KEY), or nothing when the key or a string value is missing or
 // cannot be read.
 std::optional<std::wstring> readMachineSetting(const std::wstring& path, REGSAM view);
+
+// The default value of HKLM\path in one view as it is stored: a string
+// (REG_SZ or REG_EXPAND_SZ, unexpanded), a number (REG_DWORD or REG_QWORD),
+// or data of another type. Nothing when the key or the value is missing or
+// cannot be read.
+struct MachineValue {
+    enum class Kind { String, Number, Other } kind = Kind::Other;
+    std::wstring text;    // for a string
+    uint64_t number = 0;  // for a number
+    DWORD type = REG_NONE;
+};
+std::optional<MachineValue> readMachineValue(const std::wstring& path, REGSAM view);
 
 // The default value of HKLM\path in the 64-bit view, else in the 32-bit
 // view; nothing when neither holds a string.

@@ -1,6 +1,10 @@
 #include "policy/policy_switches.h"
 
+#include "common/file_names.h"
 #include "common/registry.h"
+#include "log/failure_log.h"
+
+#include <mutex>
 
 namespace kb::policy {
 
@@ -36,9 +40,64 @@ constexpr wchar_t kOnSetting[] = L"1";
 
 bool isOnSetting(const std::wstring& setting) { return setting == kOnSetting; }
 
+Reading readSetting(const MachineValue& value) {
+    switch (value.kind) {
+    case MachineValue::Kind::String:
+        if (isOnSetting(value.text)) return Reading::On;
+        return value.text.empty() || value.text == L"0" ? Reading::Off : Reading::NotUnderstood;
+    case MachineValue::Kind::Number:
+        if (value.number == 1) return Reading::On;
+        return value.number == 0 ? Reading::Off : Reading::NotUnderstood;
+    case MachineValue::Kind::Other: break;
+    }
+    return Reading::NotUnderstood;
+}
+
+std::wstring describeSetting(const MachineValue& value) {
+    switch (value.kind) {
+    case MachineValue::Kind::String:
+        return std::wstring(value.type == REG_EXPAND_SZ ? L"REG_EXPAND_SZ \"" : L"REG_SZ \"") + value.text + L"\"";
+    case MachineValue::Kind::Number:
+        return std::wstring(value.type == REG_QWORD ? L"REG_QWORD " : L"REG_DWORD ") + std::to_wstring(value.number);
+    case MachineValue::Kind::Other: break;
+    }
+    return L"a value of registry type " + std::to_wstring(value.type);
+}
+
+namespace {
+
+// Tells the administrator once per process of each switch and view whose
+// value is not understood; a page sets properties often.
+void reportNotUnderstood(Switch s, REGSAM view, const std::wstring& path, const MachineValue& value) {
+    static std::mutex mutex;
+    static unsigned reported = 0;
+    unsigned bit = 1u << (static_cast<unsigned>(s) * 2 + (view == KEY_WOW64_32KEY ? 1 : 0));
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (reported & bit) return;
+        reported |= bit;
+    }
+    std::wstring where = view == KEY_WOW64_32KEY ? L" (32-bit view)" : L" (64-bit view)";
+    log::logFailure({L"registry", Failure::kNoStatus,
+                     std::wstring(L"Not understood, so the switch ") + switchName(s) + L" is off: " +
+                         describeSetting(value) + L"; set it to the string 1 to turn it on",
+                     L"HKEY_LOCAL_MACHINE\\" + path + where, 0},
+                    L"");
+}
+
+}  // namespace
+
 bool isSwitchOn(Switch s) {
-    // Either view holding exactly the on setting turns the switch on.
-    return anyMachineSetting(std::wstring(kBasePath) + switchName(s), isOnSetting);
+    std::wstring path = std::wstring(kBasePath) + switchName(s);
+    bool on = false;
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        std::optional<MachineValue> value = readMachineValue(path, view);
+        if (!value) continue;
+        Reading reading = readSetting(*value);
+        if (reading == Reading::On) on = true;
+        if (reading == Reading::NotUnderstood) reportNotUnderstood(s, view, path, *value);
+    }
+    return on;
 }
 
 Failure refusal(const std::wstring& operation, Switch s, std::wstring value) {
@@ -56,7 +115,7 @@ bool refusesOption(bool switchOn, VARIANT_BOOL value) { return switchOn && value
 
 bool refusesListPattern(bool switchOn, std::wstring_view pattern) {
     return switchOn && (pattern.find_first_of(L"\\/:") != std::wstring_view::npos ||
-                        pattern.find(L"..") != std::wstring_view::npos);
+                        pattern.find(L"..") != std::wstring_view::npos || !hasPlainSegments(pattern));
 }
 
 }  // namespace kb::policy

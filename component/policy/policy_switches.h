@@ -3,6 +3,7 @@
 // of the property it guards, and on only when it is exactly "1".
 #pragma once
 
+#include "common/registry.h"
 #include "status/failure.h"
 
 #include <wtypes.h>
@@ -27,7 +28,19 @@ const wchar_t* refusalParagraph(Switch s);
 
 // The exact comparison that turns a setting into on or off.
 bool isOnSetting(const std::wstring& setting);
-// Reads the switch from the registry (both views).
+
+// How a stored value reads. A switch fails safe: the string "1" and the
+// number 1 (the way a registry editor's DWORD is set) are on; "", "0" and
+// the number 0 are off; anything else is off and not understood, which the
+// administrator is told of.
+enum class Reading { On, Off, NotUnderstood };
+Reading readSetting(const MachineValue& value);
+// The value as the log shows it: its type and its contents.
+std::wstring describeSetting(const MachineValue& value);
+
+// Reads the switch from the registry (both views): on when either view
+// holds an on value. A value not understood is logged once per process for
+// each view of each switch.
 bool isSwitchOn(Switch s);
 
 // A value holding "\" or ":" is a physical path; anything else is a path of the web site.
@@ -40,7 +53,8 @@ Failure refusal(const std::wstring& operation, Switch s, std::wstring value);
 bool refusesPath(bool switchOn, std::wstring_view value);
 bool refusesOption(bool switchOn, VARIANT_BOOL value);
 // With AllowVirtualFileListOnly on, a listing pattern may not reach out of
-// the listed folder: no separator, no drive colon, no "..".
+// the listed folder: no separator, no drive colon, no "..", and no name
+// that the system would read as another (all dots, a trailing dot or blank).
 bool refusesListPattern(bool switchOn, std::wstring_view pattern);
 
 }  // namespace kb::policy

@@ -96,6 +96,30 @@ CheckLine "refused source", before, "sourceFileList", "-", "Refused: the switch 
     "C:\secret\*.*", "-"
 ClearPolicy "AllowVirtualSourceOnly"
 
+' What a visitor typed cannot forge a row or a line.
+Ready
+o.zipFileName = """" & vbCrLf & "x" & vbTab & "Status: 0" & vbLf & "y.zip"
+before = UBound(LogLines()) + 1
+o.doZip n, t
+CheckLine "a forged name", before, "doZip", "151", "Invalid Zip file name.", _
+    "<U+0022><U+000D><U+000A>x<U+0009>Status: 0<U+000A>y.zip", "-"
+
+' A switch set the natural wrong way: the number 1 is on; any other value
+' is off, and the log says once that it was not understood.
+gShell.RegWrite PolicyBase & "AllowVirtualSourceOnly\", 1, "REG_DWORD"
+Ready
+o.sourceFileList = "C:\secret\*.*"
+CheckEq "REG_DWORD 1 turns the switch on", o.sourceFileList, ""
+gShell.RegWrite PolicyBase & "AllowVirtualSourceOnly\", 2, "REG_DWORD"
+before = UBound(LogLines()) + 1
+o.sourceFileList = "C:\secret\*.*"
+o.sourceFileList = "C:\secret\*.*"
+CheckEq "REG_DWORD 2 is off", o.sourceFileList, "C:\secret\*.*"
+fields = NewestFields("REG_DWORD 2 is logged once", before)
+CheckEq "REG_DWORD 2: the log says so", fields(5), _
+    "Not understood, so the switch AllowVirtualSourceOnly is off: REG_DWORD 2; set it to the string 1 to turn it on"
+ClearPolicy "AllowVirtualSourceOnly"
+
 ' Success is not logged.
 Ready
 before = UBound(LogLines()) + 1
