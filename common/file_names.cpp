@@ -43,7 +43,47 @@ bool isDeviceName(std::wstring_view name) {
     return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
+bool isActiveExtension(std::wstring_view name) {
+    size_t dot = name.rfind(L'.');
+    if (dot == std::wstring_view::npos) return false;
+    std::wstring_view extension = name.substr(dot + 1);
+    for (size_t i = 0; i < kActiveContentExtensionCount; ++i) {
+        if (sameLetters(extension, kActiveContentExtensions[i])) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+const wchar_t* const kActiveContentExtensions[] = {
+    L"asp",   L"asa",  L"aspx", L"ascx", L"ashx", L"asmx",  L"axd", L"cer", L"cdx",   L"config", L"htr", L"idc",
+    L"shtm",  L"shtml", L"stm", L"php",  L"pl",   L"cgi",   L"exe", L"dll", L"com",   L"bat",    L"cmd", L"vbs",
+    L"wsf",   L"hta",  L"htm",  L"html", L"xhtml", L"svg",  L"xml", L"mht", L"mhtml", L"js",
+};
+const size_t kActiveContentExtensionCount = sizeof kActiveContentExtensions / sizeof kActiveContentExtensions[0];
+
+bool isDownloadName(std::wstring_view name) {
+    if (!isPlainFileName(name) || name.front() == L'.') return false;
+    if (isActiveExtension(name)) return false;
+    size_t semicolon = name.find(L';');
+    return semicolon == std::wstring_view::npos || !isActiveExtension(name.substr(0, semicolon));
+}
+
+bool hasPlainSegments(std::wstring_view path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of(L"/\\", start);
+        if (end == std::wstring_view::npos) end = path.size();
+        std::wstring_view segment = path.substr(start, end - start);
+        if (!segment.empty() &&
+            (segment.find_first_not_of(L'.') == std::wstring_view::npos || segment.back() == L'.' ||
+             segment.back() == L' ')) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
 
 bool isPlainFileName(std::wstring_view name) {
     if (name.empty() || name == L"." || name == L"..") return false;

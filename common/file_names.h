@@ -17,6 +17,26 @@ namespace kb {
 // CON or LPT1, with or without an extension.
 bool isPlainFileName(std::wstring_view name);
 
+// The extensions of names that a web server runs, hands to a handler, or
+// that a browser renders as active content in the site's origin, lower
+// case and without their dot: an archive the server made for a visitor
+// must never be served as one of them.
+extern const wchar_t* const kActiveContentExtensions[];
+extern const size_t kActiveContentExtensionCount;
+
+// True when name may be the name of an archive in a download folder: a
+// plain file name that does not start with "." (a hidden file answers 404
+// and keeps its folder from clean-up) and whose extension is none of the
+// active ones. The extension is read after the last dot, and also before
+// any ";", which some servers take for the end of the name.
+bool isDownloadName(std::wstring_view name);
+
+// True when no segment of a path (split at "/" and "\") is all dots, or
+// ends in a dot or a blank. Windows drops trailing dots and blanks and
+// reads "..." as "..", so such a segment reaches somewhere other than it
+// says once the path is resolved.
+bool hasPlainSegments(std::wstring_view path);
+
 // The hidden file an archive is written to before it takes its name: "."
 // + the archive's name + "." + eight hex digits + ".tmp". Clean-up removes
 // what a stopped run left behind by this name, and nothing else hidden.

@@ -138,4 +138,20 @@ bool sameName(std::wstring_view a, std::wstring_view b) {
            CSTR_EQUAL;
 }
 
+std::wstring fullPathName(const std::wstring& path) {
+    DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return {};
+    std::wstring out(n, L'\0');
+    n = ::GetFullPathNameW(path.c_str(), n, out.data(), nullptr);
+    if (n == 0 || n >= out.size()) return {};
+    out.resize(n);
+    return out;
+}
+
+bool liesWithin(std::wstring_view path, std::wstring_view folder) {
+    while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) folder.remove_suffix(1);
+    if (folder.empty() || path.size() < folder.size() || !sameName(path.substr(0, folder.size()), folder)) return false;
+    return path.size() == folder.size() || path[folder.size()] == L'\\' || path[folder.size()] == L'/';
+}
+
 }  // namespace kb

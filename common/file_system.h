@@ -67,4 +67,13 @@ UniqueFile openDirectoryForRemoval(const std::wstring& path);
 // Ordinal, case-insensitive comparison, as the file system compares names.
 bool sameName(std::wstring_view a, std::wstring_view b);
 
+// The absolute form of path as the system resolves it before any file is
+// opened ("." and ".." folded, trailing dots and blanks dropped); "" when it
+// has none.
+std::wstring fullPathName(const std::wstring& path);
+
+// True when path is folder itself or lies below it; both are full paths,
+// compared as the file system compares names.
+bool liesWithin(std::wstring_view path, std::wstring_view folder);
+
 }  // namespace kb

@@ -87,6 +87,7 @@ STDMETHODIMP Crateload2::doZip(VARIANT* ErrorNumber, VARIANT* ErrorText, VARIANT
     if (!result) return E_POINTER;
     return guarded([&] {
         ZipRequest request{state_.sourceFileList,
+                           state_.sourceWithinSite,
                            state_.zipFileName,
                            state_.virtualTargetRoot,
                            state_.compressionRate,
@@ -134,7 +135,8 @@ STDMETHODIMP Crateload2::fileListing(VARIANT* FileSpecification, short* result) 
             record(faultFailure(L"fileListing", status::FileListingGeneralError, state_.fileListRoot, fault));
             return S_OK;
         }
-        ListingRequest request{state_.fileListRoot, pattern, state_.beforeFileHTML, state_.afterFileHTML};
+        ListingRequest request{state_.fileListRoot, state_.listRootWithinSite, pattern, state_.beforeFileHTML,
+                               state_.afterFileHTML};
         CountOutcome outcome = listFiles(request, target);
         *result = outcome.count;
         record(outcome.failure);

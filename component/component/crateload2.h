@@ -63,7 +63,7 @@ public:
     STDMETHODIMP fileListing(VARIANT* FileSpecification, short* result) override;
 
 private:
-    HRESULT setGuardedPath(policy::Switch s, BSTR value, std::wstring& member);
+    HRESULT setGuardedPath(policy::Switch s, BSTR value, std::wstring& member, bool& withinSite);
     HRESULT setGuardedOption(policy::Switch s, VARIANT_BOOL value, VARIANT_BOOL& member);
     static HRESULT setString(BSTR value, std::wstring& member);
     // Hands the final status to the page's optional out-parameters.

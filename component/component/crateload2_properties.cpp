@@ -57,16 +57,18 @@ STDMETHODIMP Crateload2::get_hideResponse(VARIANT_BOOL* result) { return copyOut
 
 // Guarded properties: the administrator's switch is read at every set.
 
-HRESULT Crateload2::setGuardedPath(policy::Switch s, BSTR value, std::wstring& member) {
+HRESULT Crateload2::setGuardedPath(policy::Switch s, BSTR value, std::wstring& member, bool& withinSite) {
     return guarded([&] {
         std::wstring copy = fromBstr(value);
-        if (policy::refusesPath(policy::isSwitchOn(s), copy)) {
+        bool on = policy::isSwitchOn(s);
+        if (policy::refusesPath(on, copy)) {
             page().writeHtml(policy::refusalParagraph(s));
             member.clear();
             record(policy::refusal(propertyName(s), s, copy));
         } else {
             member = std::move(copy);
         }
+        withinSite = on;
         return S_OK;
     });
 }
@@ -92,7 +94,7 @@ HRESULT Crateload2::setString(BSTR value, std::wstring& member) {
 }
 
 STDMETHODIMP Crateload2::put_sourceFileList(BSTR vData) {
-    return setGuardedPath(policy::Switch::AllowVirtualSourceOnly, vData, state_.sourceFileList);
+    return setGuardedPath(policy::Switch::AllowVirtualSourceOnly, vData, state_.sourceFileList, state_.sourceWithinSite);
 }
 STDMETHODIMP Crateload2::get_sourceFileList(BSTR* result) { return copyOut(state_.sourceFileList, result); }
 
@@ -142,7 +144,8 @@ STDMETHODIMP Crateload2::put_daysOldToDelete(short vData) {
 STDMETHODIMP Crateload2::get_daysOldToDelete(short* result) { return copyOut(state_.daysOldToDelete, result); }
 
 STDMETHODIMP Crateload2::put_fileListRoot(BSTR vData) {
-    return setGuardedPath(policy::Switch::AllowVirtualFileListOnly, vData, state_.fileListRoot);
+    return setGuardedPath(policy::Switch::AllowVirtualFileListOnly, vData, state_.fileListRoot,
+                          state_.listRootWithinSite);
 }
 STDMETHODIMP Crateload2::get_fileListRoot(BSTR* result) { return copyOut(state_.fileListRoot, result); }
 

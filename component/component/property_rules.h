@@ -11,7 +11,8 @@ std::wstring normaliseZipFileName(std::wstring name);
 
 bool acceptsCompressionRate(short rate);  // 0 to 9
 bool acceptsDaysOld(short days);          // 0 and up
-// At most 65 characters and no blank; "" turns encryption off.
+// At most 65 characters, no blank and no control character (NUL, tab and
+// the rest); "" turns encryption off.
 bool acceptsPassword(std::wstring_view password);
 
 }  // namespace kb

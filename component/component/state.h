@@ -12,6 +12,9 @@ namespace kb {
 
 struct ComponentState {
     std::wstring sourceFileList;
+    // The value was set while the administrator's switch allowed only paths
+    // of the web site: the operation keeps it inside the site once mapped.
+    bool sourceWithinSite = false;
     std::wstring zipFileName;
     std::wstring virtualTargetRoot;
     short compressionRate = 5;
@@ -23,6 +26,7 @@ struct ComponentState {
     VARIANT_BOOL deleteOriginalFiles = VARIANT_FALSE;
     short daysOldToDelete = 2;
     std::wstring fileListRoot;
+    bool listRootWithinSite = false;  // as sourceWithinSite, for the listing's switch
     std::wstring beforeFileHTML;
     std::wstring afterFileHTML = std::wstring(L"<BR>") + kLineBreak;
     std::wstring zipfileDownloadHref;

@@ -5,6 +5,7 @@
 #include "common/file_system.h"
 #include "common/text.h"
 #include "maintenance/download_dir_age.h"
+#include "page/site_paths.h"
 #include "status/status_messages.h"
 
 #include <windows.h>
@@ -70,7 +71,7 @@ CountOutcome deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot,
         if (virtualTargetRoot.empty()) {
             code = status::NoTargetRoot;
         } else {
-            root = page.mapPath(virtualTargetRoot);
+            root = mapSoundPath(virtualTargetRoot, page);
             if (root.empty()) code = status::TargetRootNotFound;
         }
         if (code != status::Success) {

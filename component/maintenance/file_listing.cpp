@@ -2,6 +2,7 @@
 
 #include "common/file_system.h"
 #include "common/text.h"
+#include "page/site_paths.h"
 #include "policy/policy_switches.h"
 #include "status/status_messages.h"
 
@@ -27,8 +28,10 @@ CountOutcome listFiles(const ListingRequest& request, Page& page) {
             code = status::NoListDirectory;
         } else {
             // Only a colon marks a physical path here.
-            directory = contains(request.root, L':') ? request.root : page.mapPath(request.root);
-            if (directory.empty()) code = status::ListDirectoryNotFound;
+            directory = contains(request.root, L':') ? request.root : mapSoundPath(request.root, page);
+            if (directory.empty() || (request.withinSite && !liesWithinSite(directory, siteFolder(page)))) {
+                code = status::ListDirectoryNotFound;
+            }
         }
         if (code != status::Success) {
             page.writeHtml(status::errorParagraph(code));

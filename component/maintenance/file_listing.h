@@ -10,6 +10,7 @@ namespace kb {
 
 struct ListingRequest {
     std::wstring root;     // fileListRoot: physical when it holds ":", else virtual
+    bool withinSite = false;  // the root was set under AllowVirtualFileListOnly: it stays inside the site
     std::wstring pattern;  // "" lists every file
     std::wstring beforeFileHTML;
     std::wstring afterFileHTML;

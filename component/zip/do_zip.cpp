@@ -4,6 +4,7 @@
 #include "common/source_spec.h"
 #include "common/text.h"
 #include "compressor/run_compressor.h"
+#include "page/site_paths.h"
 #include "policy/policy_switches.h"
 #include "status/status_messages.h"
 #include "zip/busy_flag.h"
@@ -39,18 +40,23 @@ std::wstring normalisedVirtualRoot(std::wstring_view root) {
     return std::wstring(root);
 }
 
-std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page) {
+std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page, bool withinSite) {
     std::optional<std::vector<std::wstring>> items = parseSourceSpec(spec);
-    // The library refuses what does not parse; nothing of it is mapped.
+    // The library refuses what does not parse, with the same parser; nothing
+    // of it is mapped.
     if (!items) return spec;
     auto isVirtual = [](const std::wstring& item) { return !contains(item, L':'); };
-    if (std::none_of(items->begin(), items->end(), isVirtual)) return spec;
+    bool anyVirtual = std::any_of(items->begin(), items->end(), isVirtual);
+    std::wstring site = withinSite ? siteFolder(page) : std::wstring();
     for (auto& item : *items) {
-        if (!isVirtual(item)) continue;
-        item = page.mapPath(item);
-        if (item.empty()) return std::nullopt;
+        if (isVirtual(item)) {
+            item = mapSoundPath(item, page);
+            if (item.empty()) return std::nullopt;
+        }
+        // Physical items too: a list mapped by an earlier call is physical now.
+        if (withinSite && !liesWithinSite(item, site)) return std::nullopt;
     }
-    return joinSourceSpec(*items);
+    return anyVirtual ? joinSourceSpec(*items) : spec;
 }
 
 std::wstring downloadAddress(const std::wstring& virtualRoot, const std::wstring& directory,
@@ -80,7 +86,7 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
         std::wstring source = request.sourceFileList;
         if (source.empty()) code = status::NoSource;
         if (code == status::Success) {
-            std::optional<std::wstring> mapped = mapSourceList(source, page);
+            std::optional<std::wstring> mapped = mapSourceList(source, page, request.sourceWithinSite);
             source = mapped.value_or(L"");
             outcome.mappedSource = source;
             if (!mapped) {
@@ -96,8 +102,9 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
         if (code == status::Success) {
             if (request.zipFileName.empty()) {
                 code = status::NoTargetFile;
-            } else if (!isPlainFileName(request.zipFileName)) {
-                // One file inside the new directory, whatever later reads the name.
+            } else if (!isDownloadName(request.zipFileName)) {
+                // One file inside the new directory, whatever later reads the
+                // name, and one that the web server will only ever hand out.
                 code = status::InvalidZipFileName;
                 failedPath = request.zipFileName;
             }
@@ -105,7 +112,7 @@ ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
             if (virtualRoot.empty()) code = status::NoTargetRoot;
             if (code == status::Success && policy::isPhysicalPath(virtualRoot)) code = status::TargetRootPhysical;
             if (code == status::Success) {
-                root = page.mapPath(virtualRoot);
+                root = mapSoundPath(virtualRoot, page);
                 if (root.empty()) code = status::TargetRootNotFound;
             }
             if (code == status::TargetRootPhysical || code == status::TargetRootNotFound) failedPath = virtualRoot;

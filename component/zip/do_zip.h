@@ -15,6 +15,9 @@ namespace kb {
 // What one doZip works with: the object's settings at the call.
 struct ZipRequest {
     std::wstring sourceFileList;
+    // Set while the administrator allows only paths of the web site: every
+    // item must then lie inside the site once mapped.
+    bool sourceWithinSite = false;
     std::wstring zipFileName;
     std::wstring virtualTargetRoot;
     short compressionRate = 5;
@@ -45,8 +48,11 @@ std::wstring normalisedVirtualRoot(std::wstring_view root);
 // The source specification with each virtual item (one without ":")
 // mapped through the page on its own and quoted where it needs it; a list
 // of physical items only, or one that does not parse, comes back
-// unchanged. Nothing when an item maps to "".
-std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page);
+// unchanged. Nothing when a virtual item has a segment that does not
+// resolve as written (see hasPlainSegments) or maps to "", and, with
+// withinSite, when any item lies outside what the page maps "/" to once
+// its full path is resolved.
+std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page, bool withinSite);
 
 // The address of the zip file below the virtual root.
 std::wstring downloadAddress(const std::wstring& virtualRoot, const std::wstring& directory,

@@ -12,6 +12,7 @@ from harness import ROOT, text, win_path
 
 REFERENCE = ROOT / "docs" / "REFERENCE.md"
 IDL = ROOT / "component" / "component" / "kbaycl20.idl"
+FILE_NAMES = ROOT / "common" / "file_names.cpp"
 
 
 def members_table(reference):
@@ -35,6 +36,10 @@ def run(h):
     h.record("the reference's status table is the code's", result.returncode == 0, result.stdout[-3000:])
 
     reference = REFERENCE.read_text()
+    table_code = re.search(r"kActiveContentExtensions\[\] = \{(.*?)\};", FILE_NAMES.read_text(), re.S).group(1)
+    printed = re.search(r"<!-- active-extensions -->(.*?)<!-- /active-extensions -->", reference, re.S).group(1)
+    h.check_equal("the reference prints the code's table of refused archive extensions",
+                  re.findall(r"`\.(\w+)`", printed), re.findall(r'L"(\w+)"', table_code))
     declared = sorted(set(re.findall(r"HRESULT (\w+)\(", IDL.read_text())))
     documented = sorted(set(re.findall(r"^### (\w+)$", reference, re.M)))
     h.check_equal("every member of the interface has its section", documented, declared)

@@ -30,6 +30,7 @@ def prepare(h, arch, scratch):
     outside.mkdir()
     (outside / "keep1.txt").write_text("never deleted through a directory link")
     (outside / "keep2.txt").write_text("never deleted through a file link")
+    (outside / "secret.txt").write_text("never zipped or deleted through dot segments")
     dl = scratch / "site" / "dl"
     dl.mkdir(parents=True)
     os.symlink(outside, dl / f"{OLD}1")

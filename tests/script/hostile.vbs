@@ -94,7 +94,8 @@ SetPolicy "AllowVirtualSourceOnly", "1"
 Ready "/files/a.txt|/files/b.txt", "list.zip", "/dl"
 result = o.doZip(n, t)
 CheckEq "virtual only: a list of virtual items zips", n, 0
-CheckEq "virtual only: each item is mapped on its own", ctx.Server.Mapped, "/files/a.txt|/files/b.txt|/dl|"
+CheckEq "virtual only: each item is mapped on its own, and the site once", ctx.Server.Mapped, _
+    "/|/files/a.txt|/files/b.txt|/dl|"
 CheckEq "virtual only: the mapped list", o.sourceFileList, files & "\a.txt|" & files & "\b.txt"
 VerifyZip "virtual only: the archive", dl & "\" & DirOf(o.zipfileDownloadHref) & "\list.zip", "", _
     "a.txt=" & files & "\a.txt|b.txt=" & files & "\b.txt"
@@ -108,9 +109,65 @@ result = o.doZip(n, t)
 CheckEq "a physical and a virtual item: zipped", n, 0
 Archive "mixed list", dl & "\" & DirOf(o.zipfileDownloadHref) & "\mixed.zip", ""
 
+' -- dot segments, and items that leave the site once resolved -----------
+' The page folds only an exact "..", and the full-path step reads "..." as
+' one; with the switch on, nothing outside the site may go in or go away.
+SetPolicy "AllowVirtualSourceOnly", "1"
+For Each bad In Array("/.../outside/secret.txt", "/files/.../.../outside/secret.txt", "/files./a.txt", _
+                      """/files/a.txt """, "/files/a.txt|/.../outside/secret.txt")
+    Ready bad, "dots.zip", "/dl"
+    o.deleteOriginalFiles = True
+    before = CountFolders(dl)
+    result = o.doZip(n, t)
+    CheckEq "virtual only: " & bad & " is refused", n, 22
+    CheckEq "virtual only: " & bad & " makes no directory", CountFolders(dl), before
+Next
+Check "virtual only: the file outside the site is still there", gFso.FileExists(gScratch & "\outside\secret.txt"), ""
+Check "virtual only: the site's file is still there", gFso.FileExists(files & "\a.txt"), ""
+ClearPolicy "AllowVirtualSourceOnly"
+Ready "/.../outside/secret.txt", "dots.zip", "/dl"
+result = o.doZip(n, t)
+CheckEq "dot segments are refused with the switch off too", n, 22
+Ready "/files/a.txt", "dots.zip", "/.../outside"
+result = o.doZip(n, t)
+CheckEq "a download root with dot segments is not found", n, 26
+Set ctx = NewContext(site)
+Set o = NewComponent(ctx)
+o.virtualTargetRoot = "/dl/..."
+count = o.deleteOldFiles()
+CheckEq "clean-up below a root with dot segments: nothing", count, 0
+SetPolicy "AllowVirtualFileListOnly", "1"
+Set ctx = NewContext(site)
+Set o = NewComponent(ctx)
+o.fileListRoot = "/.../outside"
+count = o.fileListing()
+CheckEq "virtual list only: a root with dot segments lists nothing", count, 0
+ClearPolicy "AllowVirtualFileListOnly"
+
+' -- archive names the server would run, and passwords cut short ---------
+For Each bad In Array("evil.asp", "evil.ASPX", "web.config", "x.shtml", "x.svg", "x.html", "x.js", "evil.asp;.zip", _
+                      ".zip", ".hidden.zip")
+    Ready "/files/a.txt", bad, "/dl"
+    before = CountFolders(dl)
+    result = o.doZip(n, t)
+    CheckEq "zip name " & bad & " is refused", n, 151
+    CheckEq "zip name " & bad & ": no directory made", CountFolders(dl), before
+Next
+For Each bad In Array("report.zip", "data.tar", "report")
+    Ready "/files/a.txt", bad, "/dl"
+    result = o.doZip(n, t)
+    CheckEq "zip name " & bad & " still works", n, 0
+Next
+Ready "/files/a.txt", "cut.zip", "/dl"
+o.encryptString = "x" & Chr(0) & "Correct-Horse"
+result = o.doZip(n, t)
+CheckEq "a password holding NUL is refused", n, 3
+o.encryptString = "tab" & Chr(9) & "word"
+CheckEq "a password holding a tab is refused: the NUL one is not kept either", o.encryptString, ""
+
 ' -- listing patterns ----------------------------------------------------
 SetPolicy "AllowVirtualFileListOnly", "1"
-For Each bad In Array("..\..\*", "../*", "sub/*.txt", "C:*", "..")
+For Each bad In Array("..\..\*", "../*", "sub/*.txt", "C:*", "..", "...", "*.txt ")
     Set ctx = NewContext(site)
     Set o = NewComponent(ctx)
     o.fileListRoot = "/files"

@@ -64,8 +64,8 @@ o.encryptString = String(66, "q")
 CheckEq "66 characters are ignored", o.encryptString, String(65, "p")
 o.encryptString = "has blank"
 CheckEq "a blank is refused", o.encryptString, String(65, "p")
-o.encryptString = "tab" & vbTab & "ok"
-CheckEq "a tab is allowed", o.encryptString, "tab" & vbTab & "ok"
+o.encryptString = "tab" & vbTab & "no"
+CheckEq "a tab is refused, as every control character is", o.encryptString, String(65, "p")
 o.encryptString = ""
 CheckEq "empty turns encryption off", o.encryptString, ""
 

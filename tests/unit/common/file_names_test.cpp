@@ -26,6 +26,31 @@ TEST(FileNames, OnlyPlainNamesOfOneFile) {
     for (const std::wstring& name : bad) EXPECT_FALSE(isPlainFileName(name)) << testing::PrintToString(name);
 }
 
+TEST(FileNames, DownloadNamesAreNeitherRunNorRenderedNorHidden) {
+    for (const wchar_t* good : {L"report.zip", L"data.tar", L"report", L"photos.jpg", L"a.asp.zip", L"notes.txt",
+                                L"x.aspz", L"x.php5.zip"}) {
+        EXPECT_TRUE(isDownloadName(good)) << testing::PrintToString(std::wstring(good));
+    }
+    for (const wchar_t* bad : {L"evil.asp", L"EVIL.ASP", L"x.aspx", L"web.config", L"page.shtml", L"x.php",
+                               L"x.svg", L"x.html", L"x.js", L"x.hta", L"x.mht", L"x.exe", L"x.cer",
+                               L"evil.asp;.zip", L".zip", L".hidden.zip", L"dot.", L"a/b.zip"}) {
+        EXPECT_FALSE(isDownloadName(bad)) << testing::PrintToString(std::wstring(bad));
+    }
+    for (size_t i = 0; i < kActiveContentExtensionCount; ++i) {
+        EXPECT_FALSE(isDownloadName(std::wstring(L"x.") + kActiveContentExtensions[i])) << i;
+    }
+}
+
+TEST(FileNames, PathSegmentsThatResolveAsWritten) {
+    for (const wchar_t* good : {L"/files/a.txt", L"files/a.b.txt", L"/", L"", L"/dl//x/", L"/.well/a", L"C:\\a\\b"}) {
+        EXPECT_TRUE(hasPlainSegments(good)) << testing::PrintToString(std::wstring(good));
+    }
+    for (const wchar_t* bad : {L"/.../.../outside/secret.txt", L"/files/../x", L"/./x", L"/files./a.txt",
+                               L"/files /a.txt", L"/files/a.txt ", L"..", L"a\\...\\b", L"/x/...."}) {
+        EXPECT_FALSE(hasPlainSegments(bad)) << testing::PrintToString(std::wstring(bad));
+    }
+}
+
 TEST(FileNames, TheLibrarysTemporaryArchives) {
     EXPECT_EQ(archiveTemporaryName(L"out.zip", 0x0badcafe), L".out.zip.0badcafe.tmp");
     EXPECT_TRUE(isArchiveTemporaryName(archiveTemporaryName(L"x", 0xffffffff)));

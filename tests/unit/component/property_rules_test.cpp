@@ -27,13 +27,17 @@ TEST(PropertyRules, NumericBounds) {
     EXPECT_FALSE(acceptsDaysOld(-1));
 }
 
-TEST(PropertyRules, PasswordLengthAndBlanks) {
+TEST(PropertyRules, PasswordLengthBlanksAndControlCharacters) {
     EXPECT_TRUE(acceptsPassword(L""));
     EXPECT_TRUE(acceptsPassword(std::wstring(65, L'x')));
     EXPECT_FALSE(acceptsPassword(std::wstring(66, L'x')));
     EXPECT_FALSE(acceptsPassword(L"two words"));
     EXPECT_FALSE(acceptsPassword(L" "));
-    EXPECT_TRUE(acceptsPassword(L"tab\there"));
+    for (const std::wstring& cut : {std::wstring(L"x") + L'\0' + L"Correct-Horse", std::wstring(L"tab\there"),
+                                    std::wstring(L"line\nfeed"), std::wstring(L"del\x7f"), std::wstring(L"c1\x85")}) {
+        EXPECT_FALSE(acceptsPassword(cut)) << testing::PrintToString(cut);
+    }
+    EXPECT_TRUE(acceptsPassword(L"Correct-Horse_\u00e9\u65e5"));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ public:
     std::wstring mapPath(const std::wstring& path) override {
         mapped += path + L"|";
         if (path == L"/gone") return {};
-        std::wstring physical = L"C:\\site" + path;
+        std::wstring physical = path == L"/" ? L"C:\\site\\" : L"C:\\site" + path;
         for (auto& c : physical) {
             if (c == L'/') c = L'\\';
         }
@@ -25,6 +25,7 @@ TEST(ZipOperation, SourceListsAreMappedItemByItem) {
     struct Case {
         const wchar_t* spec;
         std::optional<std::wstring> mapped;
+        bool withinSite = false;
     } cases[] = {
         {L"/a.txt", L"C:\\site\\a.txt"},
         {L"/with space/a.txt", L"\"C:\\site\\with space\\a.txt\""},
@@ -37,10 +38,20 @@ TEST(ZipOperation, SourceListsAreMappedItemByItem) {
         {L"C:\\my docs\\*.txt", L"C:\\my docs\\*.txt"},
         {L"\"/unbalanced", L"\"/unbalanced"},
         {L"/a.txt|/gone", std::nullopt},
+        // Segments the system would read as others are never mapped.
+        {L"/.../.../outside/secret.txt", std::nullopt},
+        {L"/a.txt|/files./b.txt", std::nullopt},
+        {L"\"/files/a.txt \"", std::nullopt},
+        // With only paths of the site allowed, every item stays inside it
+        // once its full path is resolved, physical items included.
+        {L"/a.txt|C:\\site\\b.txt", L"C:\\site\\a.txt|C:\\site\\b.txt", true},
+        {L"/a.txt|C:\\data\\b.txt", std::nullopt, true},
+        {L"C:\\site\\..\\x.txt", std::nullopt, true},
+        {L"C:\\sitex\\a.txt", std::nullopt, true},
     };
     for (const auto& c : cases) {
         FakePage page;
-        EXPECT_EQ(mapSourceList(c.spec, page), c.mapped) << testing::PrintToString(std::wstring(c.spec));
+        EXPECT_EQ(mapSourceList(c.spec, page, c.withinSite), c.mapped) << testing::PrintToString(std::wstring(c.spec));
     }
 }
 
