@@ -17,6 +17,9 @@ NAMES = [
     "\u043f\u0430\u0440\u043e\u043b\u044c",  # a Cyrillic password
 ]
 OLD = "CL20200101-101500-"
+# Each must go in with its own bytes or be refused, never read as another.
+ODD = {"rep": b"plain", "rep.": b"trailing dot", "rep ": b"trailing blank", "nul.txt": b"no device",
+       "com1.log": b"no port"}
 
 
 def prepare(h, arch, scratch):
@@ -31,6 +34,19 @@ def prepare(h, arch, scratch):
     (outside / "keep1.txt").write_text("never deleted through a directory link")
     (outside / "keep2.txt").write_text("never deleted through a file link")
     (outside / "secret.txt").write_text("never zipped or deleted through dot segments")
+    # Names a Windows listing can give but Windows cannot hold.
+    weird = scratch / "site" / "weird"
+    weird.mkdir(parents=True)
+    # The same size and time as the file its name spells, so that only the
+    # name, not a changed file, keeps that one from being deleted.
+    spelled = weird / "a\\..\\..\\..\\outside\\secret.txt"
+    spelled.write_bytes((outside / "secret.txt").read_bytes())
+    stamp = (outside / "secret.txt").stat()
+    os.utime(spelled, ns=(stamp.st_atime_ns, stamp.st_mtime_ns))
+    odd = scratch / "site" / "odd"
+    odd.mkdir()
+    for name, content in ODD.items():
+        (odd / name).write_bytes(content)
     dl = scratch / "site" / "dl"
     dl.mkdir(parents=True)
     os.symlink(outside, dl / f"{OLD}1")
@@ -59,6 +75,11 @@ def verify(h, arch, scratch, out):
              not any(p.name.startswith("evil") for p in scratch.parent.glob("*")),
              "\n".join(str(p) for p in scratch.rglob("evil*")))
     for line in out.splitlines():
+        if line.startswith("hostile-odd\t"):
+            _, number, path = line.split("\t")
+            problems = [] if number != "0" else verify_zip(unix_path(path, h.prefix), "", ODD)
+            h.record(f"{arch} {label}: names Windows cannot hold go in as themselves or not at all ({number})",
+                     not problems, "\n".join(problems))
         if not line.startswith("hostile-archive\t"):
             continue
         _, name, path, password = (line.split("\t") + [""])[:4]

@@ -144,6 +144,16 @@ count = o.fileListing()
 CheckEq "virtual list only: a root with dot segments lists nothing", count, 0
 ClearPolicy "AllowVirtualFileListOnly"
 
+' -- names from a listing that Windows cannot hold ------------------------
+Ready site & "\weird\*.*", "weird.zip", "/dl"
+o.deleteOriginalFiles = True
+result = o.doZip(n, t)
+Check "a listed name holding \..\ is refused", n <> 0, n
+Check "a listed name holding \..\: the file it spells is kept", gFso.FileExists(gScratch & "\outside\secret.txt"), ""
+Ready site & "\odd\*.*", "odd.zip", "/dl"
+result = o.doZip(n, t)
+WScript.Echo "hostile-odd" & vbTab & n & vbTab & dl & "\" & DirOf(o.zipfileDownloadHref) & "\odd.zip"
+
 ' -- archive names the server would run, and passwords cut short ---------
 For Each bad In Array("evil.asp", "evil.ASPX", "web.config", "x.shtml", "x.svg", "x.html", "x.js", "evil.asp;.zip", _
                       ".zip", ".hidden.zip")

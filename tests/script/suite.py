@@ -13,6 +13,7 @@ import importlib.util
 import os
 import random
 import subprocess
+import threading
 import time
 import urllib.parse
 from pathlib import Path
@@ -138,6 +139,65 @@ def race(h, arch):
         h.record(f"{arch} race: the winner's archive is sound", not problems, "\n".join(problems))
 
 
+SWAPPED_ZIPS = """
+Dim i, swapCtx, swapper, n, t
+For i = 1 To 5
+    Set swapCtx = NewContext(gScratch & "\\site")
+    Set swapper = NewComponent(swapCtx)
+    swapper.sourceFileList = gScratch & "\\site\\files\\*.*"
+    swapper.zipFileName = "data.zip"
+    swapper.virtualTargetRoot = "/dl"
+    WScript.Echo "swapped" & vbTab & swapper.doZip(n, t) & vbTab & n
+Next
+Done
+"""
+
+
+def swap_race(h, arch):
+    """The moment doZip's new download folder appears, it is moved aside and
+    a link to another folder put in its place: the archive never lands in
+    the link's target, whoever wins the race."""
+    scratch = h.scratch("script", arch, "swap")
+    (scratch / "site" / "files").mkdir(parents=True)
+    (scratch / "site" / "files" / "a.txt").write_text("alpha")
+    dl = scratch / "site" / "dl"
+    dl.mkdir()
+    victim = scratch / "victim"
+    victim.mkdir()
+    (victim / "data.zip").write_text("the victim's own file")
+    script = scratch / "swap.vbs"
+    script.write_text((HERE / "lib" / "harness.vbs").read_text() + "\n" + SWAPPED_ZIPS)
+    stop = threading.Event()
+    swapped = []
+
+    def swapper():
+        while not stop.is_set():
+            for entry in os.scandir(dl):
+                if entry.name.startswith("CL") and not entry.is_symlink() and not entry.name.endswith("-real"):
+                    try:
+                        os.rename(entry.path, entry.path + "-real")
+                        os.symlink(victim, entry.path)
+                        swapped.append(entry.name)
+                    except OSError:
+                        pass
+
+    thread = threading.Thread(target=swapper, daemon=True)
+    thread.start()
+    try:
+        out = text(h.run(h.system_tool(arch, "cscript.exe") + ["//nologo", win_path(script), win_path(scratch), arch],
+                         timeout=300))
+    finally:
+        stop.set()
+        thread.join()
+    answers = [line.split("\t")[1:] for line in out.splitlines() if line.startswith("swapped\t")]
+    h.record(f"{arch} swapped download folder: every call answered", len(answers) == 5 and "done" in out, out[-800:])
+    h.record(f"{arch} swapped download folder: folders were swapped", len(swapped) >= 1, str(swapped))
+    left = sorted(p.name for p in victim.iterdir())
+    h.record(f"{arch} swapped download folder: nothing lands in the link's target",
+             left == ["data.zip"] and (victim / "data.zip").read_bytes() == b"the victim's own file",
+             f"{left} {answers}")
+
+
 # Stands in for cscript's WScript object when a test script runs as a page.
 PAGE_PROLOGUE = """<%@ LANGUAGE="VBScript" %>
 <%
@@ -193,3 +253,4 @@ def run(h):
             run_script(h, arch, script)
             run_as_page(h, arch, script)
         race(h, arch)
+        swap_race(h, arch)
