@@ -70,106 +70,116 @@ std::wstring downloadLinkHtml(const std::wstring& address, const std::wstring& z
            L"</A></B> is ready to collect.<P>";
 }
 
+namespace {
+
+// Where a call stops before or after the compression: its status, and what
+// the log names beside it.
+struct Stop {
+    int16_t code = status::Success;
+    std::wstring path;
+    DWORD systemError = 0;
+    bool stopped() const { return code != status::Success; }
+};
+
+// The source: each item without ":" is a path of the web site, mapped and
+// quoted when the physical path holds a blank. The mapped list goes to the
+// object even when a later check fails.
+Stop checkSource(const ZipRequest& request, Page& page, ZipOutcome& outcome, std::wstring& source) {
+    if (request.sourceFileList.empty()) return {status::NoSource};
+    std::optional<std::wstring> mapped = mapSourceList(request.sourceFileList, page, request.sourceWithinSite);
+    source = mapped.value_or(L"");
+    outcome.mappedSource = source;
+    if (!mapped) return {status::NoSource, request.sourceFileList};
+    return {};
+}
+
+// The archive's name and the download root, mapped to the physical root
+// (ending in a backslash).
+Stop checkTarget(const ZipRequest& request, const std::wstring& virtualRoot, Page& page, std::wstring& root) {
+    // An empty root wins over a bad name: with both values empty the status is 24.
+    if (virtualRoot.empty()) return {status::NoTargetRoot};
+    if (request.zipFileName.empty()) return {status::NoTargetFile};
+    // One file inside the new directory, whatever later reads the name, and
+    // one that the web server will only ever hand out.
+    if (!isDownloadName(request.zipFileName)) return {status::InvalidZipFileName, request.zipFileName};
+    if (policy::isPhysicalPath(virtualRoot)) return {status::TargetRootPhysical, virtualRoot};
+    root = mapSoundPath(virtualRoot, page);
+    if (root.empty()) return {status::TargetRootNotFound, virtualRoot};
+    root = withTrailingBackslash(root);
+    return {};
+}
+
+// The compression itself, under the busy flag, which is cleared on every
+// way out and only ever removes the flag this call raised. Nothing when
+// the machine is busy.
+std::optional<Stop> compressUnderFlag(const ZipRequest& request, Page& page, compressor::Request compression) {
+    busy::BusyFlag flag(request.tempDirectory);
+    if (flag.tryRaise() == busy::RaiseResult::Busy) {
+        page.writeHtml(kBusy);
+        return std::nullopt;
+    }
+    page.writeHtml(std::wstring(kProgress) + kLineBreak);
+    compressor::Outcome compressed = compressor::compress(compression, request.libraryFolder);
+    flag.clear();
+    return Stop{compressed.status, compressed.path, compressed.systemError};
+}
+
+}  // namespace
+
 ZipOutcome runZipOperation(const ZipRequest& request, Page& page) {
     ZipOutcome outcome;
-    // What the log names beside the status: the path in question and the
-    // system's reason, set where each check fails.
-    std::wstring failedPath;
-    DWORD systemError = 0;
+    // What the log names if a fault ends the call: what it was working on.
+    std::wstring concerning = request.sourceFileList;
     try {
-        int16_t code = status::Success;
         page.writeHtml(kBanner);
         page.writeHtml(kCredit);
-
-        // The source: each item without ":" is a path of the web site,
-        // mapped and quoted when the physical path holds a blank.
-        std::wstring source = request.sourceFileList;
-        if (source.empty()) code = status::NoSource;
-        if (code == status::Success) {
-            std::optional<std::wstring> mapped = mapSourceList(source, page, request.sourceWithinSite);
-            source = mapped.value_or(L"");
-            outcome.mappedSource = source;
-            if (!mapped) {
-                code = status::NoSource;
-                failedPath = request.sourceFileList;
-            }
-        }
-
+        std::wstring source;
         std::wstring virtualRoot = normalisedVirtualRoot(request.virtualTargetRoot);
         std::wstring root;
         HeldDirectory held;
-        const std::wstring& directory = held.name;
-        if (code == status::Success) {
-            if (request.zipFileName.empty()) {
-                code = status::NoTargetFile;
-            } else if (!isDownloadName(request.zipFileName)) {
-                // One file inside the new directory, whatever later reads the
-                // name, and one that the web server will only ever hand out.
-                code = status::InvalidZipFileName;
-                failedPath = request.zipFileName;
-            }
-            // Runs even after a failed name check: with both values empty the status is 24.
-            if (virtualRoot.empty()) code = status::NoTargetRoot;
-            if (code == status::Success && policy::isPhysicalPath(virtualRoot)) code = status::TargetRootPhysical;
-            if (code == status::Success) {
-                root = mapSoundPath(virtualRoot, page);
-                if (root.empty()) code = status::TargetRootNotFound;
-            }
-            if (code == status::TargetRootPhysical || code == status::TargetRootNotFound) failedPath = virtualRoot;
-            // A password the page set was refused: zipping without it would
-            // hand out unprotected what the page meant to protect.
-            if (code == status::Success && request.passwordRefused) code = status::PasswordRefused;
-            if (code == status::Success) {
-                root = withTrailingBackslash(root);
-                held = makeHeldDirectory(root);
-                if (directory.empty()) {
-                    // Still the directory creation's own error: nothing since has failed.
-                    systemError = ::GetLastError();
-                    code = status::CannotCreateDirectory;
-                    failedPath = root;
-                }
-            }
+        Stop stop = checkSource(request, page, outcome, source);
+        if (!stop.stopped()) {
+            concerning = virtualRoot;
+            stop = checkTarget(request, virtualRoot, page, root);
         }
-
-        if (code == status::Success) {
-            // The flag is cleared by its destructor on the way out of a
-            // fault too, and it only ever removes the flag it raised.
-            busy::BusyFlag flag(request.tempDirectory);
-            if (flag.tryRaise() == busy::RaiseResult::Busy) {
-                page.writeHtml(kBusy);
+        // A password the page set was refused: zipping without it would hand
+        // out unprotected what the page meant to protect.
+        if (!stop.stopped() && request.passwordRefused) stop = {status::PasswordRefused};
+        if (!stop.stopped()) {
+            concerning = root;
+            held = makeHeldDirectory(root);
+            DWORD made = ::GetLastError();  // the creation's own error, before anything else runs
+            if (held.name.empty()) stop = {status::CannotCreateDirectory, root, made};
+        }
+        if (!stop.stopped()) {
+            std::wstring zipPath = root + held.name + L"\\" + request.zipFileName;
+            concerning = zipPath;
+            std::optional<Stop> compressed = compressUnderFlag(
+                request, page,
+                {source, zipPath, request.compressionRate, request.recurse, request.password, request.deleteOriginals});
+            if (!compressed) {
                 outcome.reportStatus = false;
                 outcome.failure = Failure{kOperation, Failure::kNoStatus, L"Busy at present, please try again later.",
                                           request.tempDirectory, 0};
                 return outcome;
             }
-            page.writeHtml(std::wstring(kProgress) + kLineBreak);
-            compressor::Request compression{source,
-                                            root + directory + L"\\" + request.zipFileName,
-                                            request.compressionRate,
-                                            request.recurse,
-                                            request.password,
-                                            request.deleteOriginals};
-            compressor::Outcome compressed = compressor::compress(compression, request.libraryFolder);
-            code = compressed.status;
-            failedPath = compressed.path;
-            systemError = compressed.systemError;
-            flag.clear();
+            stop = *compressed;
         }
 
-        std::wstring label = code == status::Success ? L"" : kErrorLabel;
-        page.writeHtml(label + status::statusMessage(code) + L"<P>");
-        if (code == status::Success) {
-            outcome.downloadHref = downloadAddress(virtualRoot, directory, request.zipFileName);
-            page.writeHtml(downloadLinkHtml(outcome.downloadHref, request.zipFileName));
+        page.writeHtml(std::wstring(stop.stopped() ? kErrorLabel : L"") + status::statusMessage(stop.code) + L"<P>");
+        finish(outcome, stop.code);
+        if (stop.stopped()) {
+            outcome.failure = statusFailure(kOperation, stop.code, stop.path, stop.systemError);
+            return outcome;
         }
-        finish(outcome, code);
-        if (code != status::Success) outcome.failure = statusFailure(kOperation, code, failedPath, systemError);
+        outcome.downloadHref = downloadAddress(virtualRoot, held.name, request.zipFileName);
+        page.writeHtml(downloadLinkHtml(outcome.downloadHref, request.zipFileName));
     } catch (...) {
         DWORD fault = currentExceptionCode();
         outcome.reportStatus = true;
         page.writeHtml(status::errorParagraph(status::DoZipGeneralError));
         finish(outcome, status::DoZipGeneralError);
-        outcome.failure = faultFailure(kOperation, status::DoZipGeneralError, failedPath, fault);
+        outcome.failure = faultFailure(kOperation, status::DoZipGeneralError, concerning, fault);
     }
     return outcome;
 }
