@@ -50,30 +50,6 @@ std::wstring firstFile(const std::wstring& pattern) {
     return found;
 }
 
-std::wstring directoryOf(const std::wstring& pattern) {
-    size_t slash = pattern.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : pattern.substr(0, slash + 1);
-}
-
-int deleteFiles(const std::wstring& pattern) {
-    // Collect first: deleting while enumerating may skip entries.
-    std::vector<std::wstring> names;
-    try {
-        forEachEntry(pattern, Listing::Files, [&](const Entry& e) {
-            names.push_back(e.name);
-            return true;
-        });
-    } catch (const HResultError&) {
-        return 1;
-    }
-    std::wstring dir = directoryOf(pattern);
-    int left = 0;
-    for (const auto& name : names) {
-        if (!::DeleteFileW((dir + name).c_str())) ++left;
-    }
-    return left;
-}
-
 std::wstring currentDirectory() {
     DWORD n = ::GetCurrentDirectoryW(0, nullptr);
     if (n == 0) throwLastError();

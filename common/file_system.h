@@ -32,14 +32,6 @@ void forEachEntry(const std::wstring& pattern, Listing kind, const std::function
 // The first ordinary file that matches pattern, or "" when none does.
 std::wstring firstFile(const std::wstring& pattern);
 
-// Deletes every ordinary file that matches pattern and goes on past a file
-// it cannot delete. Returns the number of files left undeleted. Never throws
-// for a failed deletion.
-int deleteFiles(const std::wstring& pattern);
-
-// The directory part of a pattern, ending in a backslash ("" for a bare name).
-std::wstring directoryOf(const std::wstring& pattern);
-
 std::wstring currentDirectory();
 
 // The path the system resolves path to, links followed, in its long form

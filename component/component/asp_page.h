@@ -1,9 +1,12 @@
 // The Page of an ASP ScriptingContext: Response for output, Server for paths.
 #pragma once
 
+#include "common/handles.h"
 #include "page/page.h"
 
 #include <oaidl.h>
+
+#include <optional>
 
 namespace kb {
 
@@ -19,8 +22,20 @@ public:
     std::wstring scriptName() noexcept;
 
 private:
+    // Response and the members writeHtml calls, looked up on its first
+    // write and kept for the rest of the operation: a listing writes a
+    // fragment for every name.
+    struct Writer {
+        ComPtr<IDispatch> response;
+        DISPID write = 0;
+        DISPID flush = 0;
+        bool buffered = false;
+    };
+    Writer& writer();
+
     IDispatch* context_;
     bool hidden_;
+    std::optional<Writer> writer_;
 };
 
 }  // namespace kb

@@ -11,7 +11,7 @@
 
 namespace kb {
 
-void invokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount, VARIANT* result) {
+DISPID dispatchId(IDispatch* target, const wchar_t* name) {
     if (!target) throw HResultError(E_POINTER);
     DISPID id = 0;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -25,7 +25,10 @@ void invokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT* a
         }
     }
     throwIfFailed(lookup);
+    return id;
+}
 
+void invokeById(IDispatch* target, DISPID id, WORD flags, VARIANT* args, UINT argCount, VARIANT* result) {
     // IDispatch takes its arguments last first.
     std::vector<VARIANT> reversed(args, args + argCount);
     std::reverse(reversed.begin(), reversed.end());
@@ -35,6 +38,10 @@ void invokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT* a
     HRESULT hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, info.put(), &badArg);
     if (hr == DISP_E_EXCEPTION) hr = info.code();
     throwIfFailed(hr);
+}
+
+void invokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount, VARIANT* result) {
+    invokeById(target, dispatchId(target, name), flags, args, argCount, result);
 }
 
 ComPtr<IDispatch> getObject(IDispatch* target, const wchar_t* name) {

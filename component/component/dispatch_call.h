@@ -13,6 +13,10 @@ namespace kb {
 // unknown or the call fails.
 void invokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount, VARIANT* result);
 
+// The two halves of invokeByName, for a caller that calls one name often.
+DISPID dispatchId(IDispatch* target, const wchar_t* name);
+void invokeById(IDispatch* target, DISPID id, WORD flags, VARIANT* args, UINT argCount, VARIANT* result);
+
 ComPtr<IDispatch> getObject(IDispatch* target, const wchar_t* name);
 void getValue(IDispatch* target, const wchar_t* name, VARIANT* result);
 void callWithString(IDispatch* target, const wchar_t* name, const std::wstring& arg, VARIANT* result);
