@@ -3,7 +3,6 @@
 #include "common/errors.h"
 #include "common/handles.h"
 
-#include <vector>
 
 namespace kb {
 

@@ -127,7 +127,8 @@ For Each hidden In Array(False, True)
     CheckEq label & "busy: result", result, False
     CheckEq label & "busy: ErrorNumber untouched", n, 77
     CheckEq label & "busy: ErrorText untouched", t, "untouched"
-    CheckEq label & "busy: an empty directory is left", CountFolders(dl), dirsBefore + 1
+    ' Inherited quirk: the folder is made before the busy test and stays.
+    CheckEq label & "busy: an empty directory is left (inherited quirk)", CountFolders(dl), dirsBefore + 1
     If hidden Then
         CheckEq label & "busy: page", ctx.Response.Written, ""
     Else

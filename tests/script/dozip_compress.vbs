@@ -94,7 +94,8 @@ CheckEq "root /: no doubled slash", o.zipfileDownloadHref, "/" & DirOf(o.zipfile
 Check "root /: made below the site root", gFso.FileExists(site & "\" & DirOf(o.zipfileDownloadHref) & "\out.zip"), ""
 Ready files & "\a.txt", "out.zip", "/dl/"
 result = o.doZip(n, t)
-CheckEq "root with a trailing slash keeps it", o.zipfileDownloadHref, "/dl//" & DirOf(o.zipfileDownloadHref) & "/out.zip"
+' Inherited quirk, kept for pages that rely on the address they got before.
+CheckEq "root with a trailing slash keeps it (inherited quirk)", o.zipfileDownloadHref, "/dl//" & DirOf(o.zipfileDownloadHref) & "/out.zip"
 Ready files & "\a.txt", "out.zip", "dl"
 result = o.doZip(n, t)
 CheckEq "a relative root gives a relative address", o.zipfileDownloadHref, "dl/" & DirOf(o.zipfileDownloadHref) & "/out.zip"

@@ -60,7 +60,7 @@ TEST(ZipOperation, DownloadAddresses) {
     EXPECT_EQ(normalisedVirtualRoot(L"///"), L"/");
     EXPECT_EQ(normalisedVirtualRoot(L"dl"), L"dl");
     EXPECT_EQ(downloadAddress(L"/", L"CL1", L"z.zip"), L"/CL1/z.zip");
-    EXPECT_EQ(downloadAddress(L"/dl/", L"CL1", L"z.zip"), L"/dl//CL1/z.zip");
+    EXPECT_EQ(downloadAddress(L"/dl/", L"CL1", L"z.zip"), L"/dl//CL1/z.zip");  // inherited quirk: the doubled slash stays
     EXPECT_EQ(downloadAddress(L"dl", L"CL1", L"z.zip"), L"dl/CL1/z.zip");
     EXPECT_EQ(downloadLinkHtml(L"/dl/a&b.zip", L"a&b.zip"),
               L"The file <B><A HREF=\"/dl/a&amp;b.zip\">a&amp;b.zip</A></B> is ready to collect.<P>");
