@@ -1,10 +1,9 @@
 #include "compressor/run_compressor.h"
 
 #include "common/text.h"
-#include "compressor/contained_call.h"
+#include "compressor/fault_report.h"
 #include "status/status_messages.h"
 
-#include <atomic>
 #include <mutex>
 #include <optional>
 
@@ -93,17 +92,9 @@ HMODULE loadLibraryBeside(const std::wstring& folder) {
 }
 
 int16_t runCompressor(HMODULE library, const Request& request) {
-    // A library that faulted may hold locks or broken state: it is not
-    // called again in this process.
-    static std::atomic<HMODULE> faulted{nullptr};
     try {
-        if (!library || library == faulted) return status::CompressorAborted;
-        int16_t code = status::CompressorAborted;
-        bool returned = callContained(library, [&] {
-            code = hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request);
-        });
-        if (!returned) faulted = library;
-        return returned ? code : status::CompressorAborted;
+        if (!library) return status::CompressorAborted;
+        return hasWideCalls(library) ? runWide(library, request) : runAnsi(library, request);
     } catch (...) {
         return status::CompressorAborted;
     }
@@ -145,6 +136,7 @@ Outcome compress(const Request& request, const std::wstring& libraryFolder) {
             try {
                 library = loadLibraryBeside(libraryFolder);
                 if (!library) loadError = ::GetLastError();
+                endProcessOnFaultIn(library);
             } catch (...) {
             }
         }

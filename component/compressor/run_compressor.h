@@ -44,8 +44,8 @@ struct Request {
 
 // Drives one compression through the library and returns its status: 0 when
 // the zip file was written, 1 or 3 when a setting was refused, 50 when the
-// library cannot be called, answers out of range or faults inside a call
-// (and then for every later call in the process), else the library's code.
+// library lacks a call or answers out of range, else the library's code. A
+// fault inside the library is not caught (see fault_report.h).
 // A library with the W calls gets every string as it is. With the ANSI calls
 // only, a string the code page cannot hold exactly is refused before any
 // call: 3 for the password, 1 for the source, 151 for the zip path.
@@ -65,7 +65,8 @@ struct Outcome {
 Outcome explain(HMODULE library, const Request& request, int16_t status);
 
 // Compresses with the library in libraryFolder (ending in a backslash), the
-// component's own folder, loaded there once and kept.
+// component's own folder, loaded there once and kept; from its loading on,
+// a fault in it ends the process after one line in the log.
 Outcome compress(const Request& request, const std::wstring& libraryFolder);
 
 }  // namespace kb::compressor

@@ -7,12 +7,31 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <mutex>
+#include <set>
 
 namespace kb::busy {
 
 namespace {
 
 constexpr wchar_t kPattern[] = L"~cl*.~cl";
+
+// The flags this process holds, by full path.
+std::mutex g_heldMutex;
+std::set<std::wstring> g_held;
+
+void noteHeld(const std::wstring& path, bool held) {
+    try {
+        std::lock_guard<std::mutex> lock(g_heldMutex);
+        if (held) {
+            g_held.insert(path);
+        } else {
+            g_held.erase(path);
+        }
+    } catch (...) {
+        // Without memory for the note, only a fault's clean-up misses the flag.
+    }
+}
 constexpr int kMinutesPerDay = 24 * 60;
 
 int twoDigits(wchar_t a, wchar_t b) {
@@ -98,6 +117,7 @@ RaiseResult BusyFlag::tryRaise() {
     }
     file.reset();
     raised_ = name;
+    noteHeld(dir_ + name, true);
 
     try {
         if (!freshFlagExcept(clock_(), name)) return RaiseResult::Raised;
@@ -109,8 +129,15 @@ RaiseResult BusyFlag::tryRaise() {
 
 void BusyFlag::clear() {
     if (raised_.empty()) return;
-    ::DeleteFileW((dir_ + raised_).c_str());
+    std::wstring path = dir_ + raised_;
+    ::DeleteFileW(path.c_str());
+    noteHeld(path, false);
     raised_.clear();
+}
+
+void clearFlagsOfThisProcess() noexcept {
+    std::lock_guard<std::mutex> lock(g_heldMutex);
+    for (const std::wstring& path : g_held) ::DeleteFileW(path.c_str());
 }
 
 }  // namespace kb::busy

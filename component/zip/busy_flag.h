@@ -33,6 +33,11 @@ int ageInMinutes(Stamp flag, Stamp now);
 // The hour and minute of the local clock.
 Stamp stampNow();
 
+// Removes every flag that an operation of this process raised and has not
+// cleared yet: the last thing a process does when a fault ends it, so that
+// the recycled pool is not told it is busy for five minutes. Never throws.
+void clearFlagsOfThisProcess() noexcept;
+
 enum class RaiseResult {
     Raised,     // this call holds the flag
     Busy,       // another operation holds a fresh flag

@@ -3,6 +3,7 @@
 #include "common/file_names.h"
 #include "common/source_spec.h"
 #include "common/text.h"
+#include "compressor/fault_report.h"
 #include "compressor/run_compressor.h"
 #include "page/site_paths.h"
 #include "policy/policy_switches.h"
@@ -119,6 +120,7 @@ std::optional<Stop> compressUnderFlag(const ZipRequest& request, Page& page, com
         return std::nullopt;
     }
     page.writeHtml(std::wstring(kProgress) + kLineBreak);
+    compressor::beforeFaultEnd(busy::clearFlagsOfThisProcess);
     compressor::Outcome compressed = compressor::compress(compression, request.libraryFolder);
     flag.clear();
     return Stop{compressed.status, compressed.path, compressed.systemError};

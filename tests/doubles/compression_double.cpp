@@ -1,7 +1,7 @@
 // Records every call in the file named by LSZIP_DOUBLE_LOG, one line each,
 // and answers with the results named by LSZIP_DOUBLE_PASSWORD,
 // LSZIP_DOUBLE_INCLUDE and LSZIP_DOUBLE_EXECUTE (defaults 1, 1 and 0).
-// With LSZIP_DOUBLE_CRASH=1 the execute calls fault instead of answering. The W
+// With LSZIP_DOUBLE_CRASH=1 (or 2, on a thread of its own) the execute calls fault instead of answering. The W
 // calls record their strings as UTF-8; each .def file exports a subset.
 #include <windows.h>
 
@@ -18,9 +18,20 @@ int32_t answer(const char* name, int32_t fallback) {
     return n > 0 && n < sizeof value ? std::atoi(value) : fallback;
 }
 
-// Faults as a broken library would, when the test asks for it.
+DWORD WINAPI faultOnWorker(void*) {
+    *static_cast<volatile int*>(nullptr) = 1;
+    return 0;
+}
+
+// Faults as a broken library would, when the test asks for it: 1 on the
+// calling thread, 2 on a worker thread of its own while the caller waits.
 void crashIfAsked() {
-    if (answer("LSZIP_DOUBLE_CRASH", 0) == 1) *static_cast<volatile int*>(nullptr) = 1;
+    int32_t crash = answer("LSZIP_DOUBLE_CRASH", 0);
+    if (crash == 1) *static_cast<volatile int*>(nullptr) = 1;
+    if (crash == 2) {
+        HANDLE worker = CreateThread(nullptr, 0, faultOnWorker, nullptr, 0, nullptr);
+        if (worker) WaitForSingleObject(worker, INFINITE);
+    }
 }
 
 void record(const std::string& line) {

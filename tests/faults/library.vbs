@@ -1,6 +1,7 @@
-' The component with its library missing, short of a call, or faulting in
-' LSZIP_EXECUTE: doZip reports 50, writes its page, clears the busy flag,
-' and the process lives on to print "done". Argument 2 names the case.
+' The component with its library missing or short of a call: doZip reports
+' 50, writes its page, clears the busy flag, and the process lives on to
+' print "done". With a library that faults, the process ends in the first
+' call and never prints it.
 
 Dim site, ctx, o, n, t, result, round
 

@@ -15,6 +15,7 @@ from served_site import ServedSite
 
 HERE = Path(__file__).resolve().parent
 SCRIPT_LIB = ROOT / "tests" / "script" / "lib" / "harness.vbs"
+LOG_KEY = r"HKLM\SOFTWARE\Kestrelbay\Crateload\LogFile"
 
 
 def script_suite():
@@ -35,12 +36,15 @@ def run_vbs(h, arch, script, scratch, label, env=None):
 
 def broken_library(h, arch):
     """A copy of the component registered in a folder of its own, beside no
-    library, a library without LSZIP_EXECUTE, and one that faults in it."""
+    library or a library without LSZIP_EXECUTE (status 50, and the process
+    lives on), or one that faults in it, on the calling thread or on a
+    worker: then nothing is caught, the log gets one line naming the
+    library, and the process ends."""
     doubles = h.build_root / arch / "doubles"
     cases = [("no library", None, {}),
              ("library without its execute call", doubles / "partial" / "lspzipx.dll", {}),
              ("library faulting in execute", doubles / "full" / "lspzipx.dll", {"LSZIP_DOUBLE_CRASH": "1"}),
-             ("wide library faulting in execute", doubles / "wide" / "lspzipx.dll", {"LSZIP_DOUBLE_CRASH": "1"})]
+             ("wide library faulting on a worker thread", doubles / "wide" / "lspzipx.dll", {"LSZIP_DOUBLE_CRASH": "2"})]
     try:
         for label, library, env in cases:
             scratch = h.scratch("faults", arch, label.replace(" ", "-"))
@@ -52,13 +56,28 @@ def broken_library(h, arch):
             if h.regsvr32(arch, folder / "kbaycl20.dll") != 0:
                 h.record(f"{arch} {label}: registered", False)
                 continue
-            log = scratch / "calls.log"
-            run_vbs(h, arch, HERE / "library.vbs", scratch, label, dict(env, LSZIP_DOUBLE_LOG=win_path(log)))
-            if env:
-                # It faulted inside the call, and was not called again.
-                calls = log.read_text().split() if log.exists() else []
-                h.check_equal(f"{arch} {label}: one call reached execute",
-                              sum(1 for c in calls if c.startswith("EXECUTE")), 1)
+            calls = scratch / "calls.log"
+            env = dict(env, LSZIP_DOUBLE_LOG=win_path(calls))
+            if "LSZIP_DOUBLE_CRASH" not in env:
+                run_vbs(h, arch, HERE / "library.vbs", scratch, label, env)
+                continue
+            crash_log = scratch / "crateload.log"
+            h.reg(arch, "add", LOG_KEY, "/ve", "/d", win_path(crash_log), "/f")
+            try:
+                combined = scratch / "library.vbs"
+                combined.write_text(SCRIPT_LIB.read_text() + "\n" + (HERE / "library.vbs").read_text())
+                result = h.run(h.system_tool(arch, "cscript.exe") + ["//nologo", win_path(combined), win_path(scratch),
+                                                                     arch], timeout=300, env=dict(h.env, **env))
+            finally:
+                h.reg(arch, "delete", LOG_KEY, "/f")
+            out = text(result)
+            h.record(f"{arch} {label}: the process ends at the fault", result.returncode != 0 and "done" not in out,
+                     f"exit {result.returncode}: {out[-500:]}")
+            executes = [c for c in calls.read_text().split() if c.startswith("EXECUTE")] if calls.exists() else []
+            h.check_equal(f"{arch} {label}: one call reached execute", len(executes), 1)
+            lines = crash_log.read_text(errors="replace").splitlines() if crash_log.exists() else []
+            h.record(f"{arch} {label}: one log line names the faulting library",
+                     len(lines) == 1 and "Fault 0xC0000005 in lspzipx.dll" in lines[0], "\n".join(lines))
     finally:
         h.regsvr32(arch, h.bin_dir(arch) / "kbaycl20.dll")
 
