@@ -4,7 +4,9 @@ clients, mixing zips with and without a password and with recursion, file
 listings and clean-ups. Its handle count, private bytes and thread count
 after a warm-up and at the end must stay within small margins; every zip is
 a sound archive or the busy message; no busy flag and no temporary file is
-left behind."""
+left behind. A control run first sends the same requests to the same page
+with a stand-in in script for the component, so that what the host and
+the script engine grow by alone is printed beside the component's."""
 
 import os
 import random
@@ -28,14 +30,21 @@ WARM_UP = 200
 # the process's own memory stays flat.
 MARGINS = {"handles": 40, "private": 10 << 20, "threads": 4}
 PASSWORD = "soak-pw"
+# How much more than the control the component's pages may grow over the
+# run: heaps settle in steps of their own, of up to a few megabytes (3 MiB
+# over 1,000 requests, 64 KiB over 4,000, in two runs), while the control's
+# private bytes do not move.
+CONTROL_MARGIN = 8 << 20
 
 
-def plan(count, seed, first=0):
+def plan(count, seed, first=0, control=False):
     """Requests in a fixed random order: listings and clean-ups, and zips of
-    three kinds; n numbers each request."""
+    three kinds; n numbers each request. The control plan is the same, for
+    the page with a stand-in in the component's place."""
     rng = random.Random(seed)
     kinds = ["list"] * 4 + ["clean"] * 2 + ["zip", "zippw", "zipr"] * 1
-    return [f"/op.asp?kind={rng.choice(kinds)}&n={first + i}" for i in range(count)]
+    extra = "&control=1" if control else ""
+    return [f"/op.asp?kind={rng.choice(kinds)}&n={first + i}{extra}" for i in range(count)]
 
 
 def expected_entries(site_root, kind):
@@ -88,26 +97,51 @@ def leftovers(h, site_root):
     return found
 
 
+def serve_plan(h, arch, site_root, count, seed, answers, control=False):
+    """One server process through the warm-up and the measured requests:
+    the failures, the readings before and after, and what the server said."""
+    with ServedSite(h, arch, site_root) as site:
+        started = time.monotonic()
+        failures = drive(site, plan(WARM_UP, seed, control=control), check=answers)
+        time.sleep(1)
+        before = measure(h, arch)
+        failures += drive(site, plan(count, seed + 1, WARM_UP, control=control), check=answers)
+        time.sleep(1)
+        after = measure(h, arch)
+        if not control:
+            failures += drive(site, [f"/op.asp?kind=clean&n={WARM_UP + count}"], check=answers)
+        elapsed = time.monotonic() - started
+        alive = site.proc.poll() is None
+        log = "".join(list(site.log)[-20:])
+    return failures, before, after, elapsed, alive, log
+
+
+def growth(before, after, field="private"):
+    return after[field] - before[field] if before and after else None
+
+
 def soak(h, arch, count, seed):
     site_root = h.scratch("soak", arch)
     shutil.copytree(HERE / "site", site_root, dirs_exist_ok=True)
     (site_root / "dl").mkdir()
-    answers = Answers()
     name = f"{arch} soak"
-    with ServedSite(h, arch, site_root) as site:
-        started = time.monotonic()
-        failures = drive(site, plan(WARM_UP, seed), check=answers)
-        time.sleep(1)
-        before = measure(h, arch)
-        failures += drive(site, plan(count, seed + 1, WARM_UP), check=answers)
-        time.sleep(1)
-        after = measure(h, arch)
-        failures += drive(site, [f"/op.asp?kind=clean&n={WARM_UP + count}"], check=answers)
-        elapsed = time.monotonic() - started
-        alive = site.proc.poll() is None
-        log = "".join(list(site.log)[-20:])
+
+    # The control: the same clients and requests, the same script work, no
+    # component. What it grows by is the host's and the engine's own.
+    control = Answers()
+    c_failures, c_before, c_after, c_elapsed, _, _ = serve_plan(h, arch, site_root, count, seed, control, True)
+    print(f"soak: {arch} control: {WARM_UP + count} requests in {c_elapsed:.0f} s; start {c_before}, end {c_after}",
+          flush=True)
+    h.record(f"{arch} soak control: every request gets its answer", not c_failures, "\n".join(c_failures[:5]))
+
+    answers = Answers()
+    failures, before, after, elapsed, alive, log = serve_plan(h, arch, site_root, count, seed, answers)
     print(f"soak: {name}: {WARM_UP + count} requests in {elapsed:.0f} s, {len(answers.archives)} archives, "
           f"{answers.busy} busy; start {before}, end {after}", flush=True)
+    mine, theirs = growth(before, after), growth(c_before, c_after)
+    print(f"soak: {arch} private bytes grew by {mine} with the component, {theirs} in the control", flush=True)
+    h.record(f"{name}: the component's pages grow no more than the control's, within {CONTROL_MARGIN >> 20} MiB",
+             mine is not None and theirs is not None and mine - theirs <= CONTROL_MARGIN, f"{mine} vs {theirs}")
     h.record(f"{name}: the server stays up", alive, log)
     h.record(f"{name}: every request gets its answer", not failures,
              f"{len(failures)} failed, the first: " + "\n".join(failures[:5]))

@@ -1,9 +1,37 @@
 <%@ LANGUAGE="VBScript" %>
 <%
-' One operation of the component per request, named by ?kind=.
+' One operation of the component per request, named by ?kind=. With
+' ?control=1 a stand-in written in script takes the component's place, so
+' that a run measures what the host and the script engine grow by alone.
+Class StandIn
+    Public hideResponse
+    Public zipFileName
+    Public virtualTargetRoot
+    Public sourceFileList
+    Public recurseDirs
+    Public encryptString
+    Public fileListRoot
+    Public daysOldToDelete
+    Public zipfileDownloadHref
+    Public Function doZip(n, t)
+        doZip = False
+    End Function
+    Public Function fileListing(pattern)
+        fileListing = 2
+    End Function
+    Public Function deleteOldFiles()
+        fso.DeleteFolder old, True
+        deleteOldFiles = 1
+    End Function
+End Class
+
 Dim zip, kind, n, t, fso, old, stream
 kind = Request.QueryString("kind").Item
-Set zip = Server.CreateObject("Kestrelbay.Crateload2")
+If Request.QueryString("control").Item = "1" Then
+    Set zip = New StandIn
+Else
+    Set zip = Server.CreateObject("Kestrelbay.Crateload2")
+End If
 Select Case kind
 Case "zip", "zippw", "zipr"
     zip.hideResponse = True
