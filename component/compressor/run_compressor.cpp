@@ -133,22 +133,14 @@ Outcome compress(const Request& request, const std::wstring& libraryFolder) {
     {
         std::lock_guard<std::mutex> guard(mutex);
         if (!library) {
-            try {
-                library = loadLibraryBeside(libraryFolder);
-                if (!library) loadError = ::GetLastError();
-                endProcessOnFaultIn(library);
-            } catch (...) {
-            }
+            library = loadLibraryBeside(libraryFolder);
+            if (!library) loadError = ::GetLastError();
+            endProcessOnFaultIn(library);
         }
         loaded = library;
     }
     if (!loaded) return {status::CompressorAborted, libraryFolder + kLibraryName, loadError};
-    int16_t status = runCompressor(loaded, request);
-    try {
-        return explain(loaded, request, status);
-    } catch (...) {
-        return {status, {}, 0};
-    }
+    return explain(loaded, request, runCompressor(loaded, request));
 }
 
 }  // namespace kb::compressor

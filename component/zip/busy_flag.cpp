@@ -20,16 +20,13 @@ constexpr wchar_t kPattern[] = L"~cl*.~cl";
 std::mutex g_heldMutex;
 std::set<std::wstring> g_held;
 
+// Taking a note may throw (for want of memory); dropping one never does.
 void noteHeld(const std::wstring& path, bool held) {
-    try {
-        std::lock_guard<std::mutex> lock(g_heldMutex);
-        if (held) {
-            g_held.insert(path);
-        } else {
-            g_held.erase(path);
-        }
-    } catch (...) {
-        // Without memory for the note, only a fault's clean-up misses the flag.
+    std::lock_guard<std::mutex> lock(g_heldMutex);
+    if (held) {
+        g_held.insert(path);
+    } else {
+        g_held.erase(path);
     }
 }
 constexpr int kMinutesPerDay = 24 * 60;
@@ -100,15 +97,19 @@ bool BusyFlag::isRaised() {
 }
 
 RaiseResult BusyFlag::tryRaise() {
-    std::wstring name;
+    // Where in doubt, a fault anywhere in the raise, this call steps back.
     try {
-        Stamp now = clock_();
-        if (freshFlagExcept(now, L"")) return RaiseResult::Busy;
-        name = flagFileName(now);
+        return raise();
     } catch (...) {
+        clear();
         return RaiseResult::Busy;
     }
+}
 
+RaiseResult BusyFlag::raise() {
+    Stamp now = clock_();
+    if (freshFlagExcept(now, L"")) return RaiseResult::Busy;
+    std::wstring name = flagFileName(now);
     UniqueFile file(::CreateFileW((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
     if (!file) {
@@ -118,11 +119,7 @@ RaiseResult BusyFlag::tryRaise() {
     file.reset();
     raised_ = name;
     noteHeld(dir_ + name, true);
-
-    try {
-        if (!freshFlagExcept(clock_(), name)) return RaiseResult::Raised;
-    } catch (...) {
-    }
+    if (!freshFlagExcept(clock_(), name)) return RaiseResult::Raised;
     clear();
     return RaiseResult::Busy;
 }

@@ -67,6 +67,7 @@ public:
     void clear();
 
 private:
+    RaiseResult raise();  // tryRaise without its guard: throws
     // Deletes stale flags, then reports whether a fresh flag other than own
     // is present.
     bool freshFlagExcept(Stamp now, const std::wstring& own);
