@@ -17,6 +17,13 @@ namespace kb {
 // CON or LPT1, with or without an extension.
 bool isPlainFileName(std::wstring_view name);
 
+// True when name, joined to a folder's path, would not stay one name: it
+// holds a path separator, a colon (a drive or a stream) or a control
+// character. Windows never makes such a name, but a listing may give one
+// (a Unix file under Wine, a share served by another system), and no call
+// can open that file by it as itself.
+bool holdsPathSyntax(std::wstring_view name);
+
 // The hidden file an archive is written to before it takes its name: "."
 // + the archive's name + "." + eight hex digits + ".tmp". Clean-up removes
 // what a stopped run left behind by this name, and nothing else hidden.

@@ -365,16 +365,24 @@ def zip64_many_entries(h, base):
         archive.unlink()
 
 
-def front_end(h, base):
-    spec = importlib.util.spec_from_file_location("lspzipx_front_end", Path(__file__).with_name("front_end.py"))
+def sibling(name):
+    spec = importlib.util.spec_from_file_location(f"lspzipx_{name}", Path(__file__).with_name(f"{name}.py"))
     module = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(module)
-    module.run_front_end(h, base)
+    return module
+
+
+def front_end(h, base):
+    sibling("front_end").run_front_end(h, base)
+
+
+def hostile(h, base):
+    sibling("hostile").run_hostile(h, base)
 
 
 def run(h):
     base = h.scratch("lspzipx")
-    for name, case in (("front end", front_end), ("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
+    for name, case in (("front end", front_end), ("hostile", hostile), ("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
                        ("memory", memory_bound), ("delete originals", delete_originals),
                        ("zip64 large file", zip64_large_file), ("zip64 many entries", zip64_many_entries)):
         folder = base / name.replace(" ", "-")
