@@ -271,6 +271,20 @@ def delete_originals(h, base):
         h.check_equal(f"{arch} delete after success: originals gone", left, [])
         h.record(f"{arch} delete after success: folders stay", (tree / "hollow").is_dir() and (tree / "sub").is_dir())
 
+        # An original that cannot be deleted stays, and so does the archive,
+        # which is complete; the exit code and the message say which file.
+        kept = tree / "kept.txt"
+        kept.write_bytes(b"read-only\n")
+        kept.chmod(0o444)
+        archive = out / "kept.zip"
+        r = lspzip(h, arch, "-q", "-d", win_path(archive), win_path(kept))
+        h.record(f"{arch} delete of a read-only original: exit 190, naming it", r.returncode == 190 and
+                 f"{win_path(kept)} (190 Zip file created, but not every original file was deleted.)" in
+                 r.stderr.decode("utf-8", "replace"), outcome(r))
+        check_archive(h, f"{arch} delete of a read-only original", archive, {"kept.txt": b"read-only\n"})
+        h.record(f"{arch} delete of a read-only original: kept", kept.is_file())
+        kept.chmod(0o644)
+
 
 def zip64_large_file(h, base):
     """An entry over 4 GiB, from a sparse file, at rate 1."""
