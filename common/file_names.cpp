@@ -1,5 +1,6 @@
 #include "common/file_names.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwctype>
 
@@ -15,9 +16,13 @@ constexpr std::wstring_view kLookAlikes =
     L"\u29F5\u29F8\u29F9"          // reverse solidus operator, big solidus, big reverse solidus
     L"\uFE68\uFE55\uFE13\uA789";   // small reverse solidus, small colon, vertical colon, modifier colon
 
+bool isPathSyntax(wchar_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == L'\\' || c == L'/' || c == L':';
+}
+
 bool isRefusedCharacter(wchar_t c) {
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return true;
-    if (std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return true;
+    if (isPathSyntax(c)) return true;
+    if (std::wstring_view(L"*?\"<>|").find(c) != std::wstring_view::npos) return true;
     return kLookAlikes.find(c) != std::wstring_view::npos;
 }
 
@@ -84,6 +89,8 @@ bool hasPlainSegments(std::wstring_view path) {
     }
     return true;
 }
+
+bool holdsPathSyntax(std::wstring_view name) { return std::any_of(name.begin(), name.end(), isPathSyntax); }
 
 bool isPlainFileName(std::wstring_view name) {
     if (name.empty() || name == L"." || name == L"..") return false;

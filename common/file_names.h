@@ -37,6 +37,13 @@ bool isDownloadName(std::wstring_view name);
 // says once the path is resolved.
 bool hasPlainSegments(std::wstring_view path);
 
+// True when name, joined to a folder's path, would not stay one name: it
+// holds a path separator, a colon (a drive or a stream) or a control
+// character. Windows never makes such a name, but a listing may give one
+// (a Unix file under Wine, a share served by another system), and no call
+// can open that file by it as itself.
+bool holdsPathSyntax(std::wstring_view name);
+
 // The hidden file an archive is written to before it takes its name: "."
 // + the archive's name + "." + eight hex digits + ".tmp". Clean-up removes
 // what a stopped run left behind by this name, and nothing else hidden.

@@ -65,6 +65,7 @@ constexpr Row kMessages[] = {
     {187, L"Disk spanning error."},
     {188, L"Internal error."},
     {189, L"Error replacing zip file."},
+    {190, L"Zip file created, but not every original file was deleted."},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "archive/entry_writer.h"
 #include "base/library_codes.h"
 #include "archive/target_path.h"
+#include "common/source_spec.h"
 #include "io/archive_file.h"
 
 namespace lsz {
@@ -37,7 +38,13 @@ void createArchive(const ArchiveRequest& request) {
     writer.finish();
     out.commit(request.deleteOriginals);
 
-    if (request.deleteOriginals) deleteOriginals(catalog.entries());
+    if (!request.deleteOriginals) return;
+    std::vector<std::wstring> kept = deleteOriginals(catalog.entries());
+    if (kept.empty()) return;
+    // The archive is complete and stays; whoever logs the outcome can name
+    // the files still there, or the first of them.
+    if (kept.size() > kMaxKeptNamed) kept.resize(kMaxKeptNamed);
+    fail(code::OriginalsKept, 0, kb::joinSourceSpec(kept));
 }
 
 }  // namespace lsz

@@ -32,7 +32,12 @@ struct ArchiveRequest {
 };
 
 // Writes the archive or throws LibError; on failure nothing is left at the
-// target and no original is touched.
+// target and no original is touched. The one exception: when originals were
+// to be deleted and some stay (see deleteOriginals), the archive is
+// committed and complete, and LibError(190) names the files that stay as a
+// source list (kb::joinSourceSpec), at most kMaxKeptNamed of them.
 void createArchive(const ArchiveRequest& request);
+
+constexpr size_t kMaxKeptNamed = 20;
 
 }  // namespace lsz

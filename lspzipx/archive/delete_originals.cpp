@@ -1,36 +1,43 @@
 #include "archive/delete_originals.h"
 
+#include "common/handles.h"
 #include "format/dos_time.h"
+#include "io/file_state.h"
 #include "io/paths.h"
 
 namespace lsz {
 
 namespace {
 
-// What identifies the state of a file that was zipped: if either differs
-// later, the file on disk is no longer the one in the archive.
-struct FileState {
-    uint64_t size = 0;
-    uint64_t lastWrite = 0;
-    bool operator==(const FileState&) const = default;
-};
+// The path is only where the file was: its folder may have been renamed
+// since and a link or another folder put in its place. The handle does not
+// follow a link at the end of the path, and the file it reaches is deleted
+// only when it is the very file read and still in the state zipped. Writers
+// are shut out from the check to the deletion.
+bool deleteIfTheOneRead(const PipelineEntry& entry) {
+    kb::UniqueFile file(::CreateFileW(extendedPath(entry.path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return false;
+    std::optional<FileState> now = stateOf(file.get());
+    if (!now || now->identity != entry.identity || now->size != entry.size ||
+        fileTimeCount(now->lastWrite) != fileTimeCount(entry.lastWrite)) {
+        return false;
+    }
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    return ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
 
 }  // namespace
 
-size_t deleteOriginals(const std::deque<PipelineEntry>& entries) {
-    size_t left = 0;
+std::vector<std::wstring> deleteOriginals(const std::deque<PipelineEntry>& entries) {
+    std::vector<std::wstring> kept;
     for (const auto& entry : entries) {
         // Folders are only ever entries: deleting them is not asked for.
         if (entry.directory) continue;
-        std::wstring path = extendedPath(entry.path);
-        WIN32_FILE_ATTRIBUTE_DATA now;
-        bool unchanged = ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now) &&
-                         FileState{(static_cast<uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow,
-                                   fileTimeCount(now.ftLastWriteTime)} ==
-                             FileState{entry.size, fileTimeCount(entry.lastWrite)};
-        if (!unchanged || !::DeleteFileW(path.c_str())) ++left;
+        if (!deleteIfTheOneRead(entry)) kept.push_back(entry.path);
     }
-    return left;
+    return kept;
 }
 
 }  // namespace lsz

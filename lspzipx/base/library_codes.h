@@ -27,6 +27,7 @@ constexpr int32_t WriteError = 182;         // writing entry data failed
 constexpr int32_t CentralDirectoryError = 183;
 constexpr int32_t EndRecordError = 184;
 constexpr int32_t RenameFailed = 189;
+constexpr int32_t OriginalsKept = 190;      // the archive is complete, but some originals are still there
 }  // namespace code
 
 // A failure with the library code to return, the system's own error and the

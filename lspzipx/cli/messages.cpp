@@ -44,6 +44,7 @@ std::wstring describe(int code, DWORD system, const std::wstring& path, const st
     case code::CentralDirectoryError:
     case code::EndRecordError: return L"cannot write " + p + because(systemText);
     case code::RenameFailed: return L"cannot replace " + p + because(systemText);
+    case code::OriginalsKept: return L"the archive is complete, but these originals were not deleted: " + p;
     default: return p.empty() ? systemText : p + because(systemText);
     }
 }

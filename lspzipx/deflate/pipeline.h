@@ -12,6 +12,7 @@
 #pragma once
 
 #include "deflate/store_rule.h"
+#include "io/file_state.h"
 
 #include <windows.h>
 
@@ -34,8 +35,10 @@ struct PipelineEntry {
     uint64_t listedSize = 0;     // as the listing gave it: what the work is planned on
     bool directory = false;      // a folder entry: no data, never encrypted
 
-    // The size of what was read, known before the first chunk is handed over.
+    // The size of what was read, known before the first chunk is handed over,
+    // and which file that was.
     uint64_t size = 0;
+    FileIdentity identity;
     std::optional<uint32_t> crcBeforeData;  // from a pass before the chunks
 
     // Set when the first chunk has been judged, or when the file is opened

@@ -51,6 +51,7 @@ void readFiles(Slot& slot, const std::vector<PipelineEntry*>& files) {
         // Grown past what was planned for it since it was listed.
         if (!fits(slot, size)) fail(code::ReadError, 0, entry->path);
         entry->size = size;
+        entry->identity = file.identity();
         file.readAt(0, slot.data() + slot.used, static_cast<size_t>(size));
         addPiece(slot, *entry, 0, static_cast<size_t>(size), true);
     }
@@ -64,6 +65,7 @@ void readChunk(Slot& slot, const ReadTask& task, const PipelineSettings& setting
     if (file.size() != entry.listedSize) fail(code::ReadError, 0, entry.path);
     if (task.index == 0) {
         entry.size = file.size();
+        entry.identity = file.identity();
         if (settings.crcBeforeData) entry.crcBeforeData = crcOfFile(file, slot.data(), kChunkSize);
     }
     file.readAt(task.offset, slot.data(), task.size);

@@ -24,8 +24,9 @@ ItemParts splitItem(std::wstring_view path) {
 }
 
 std::wstring extendedPath(const std::wstring& full) {
-    // Leave room for the 8.3 name the system may append internally.
-    if (full.size() < MAX_PATH - 12 || full.rfind(L"\\\\?\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\?\\", 0) == 0) return full;
+    // "\\.\" asks for the same object as "\\?\" but still has its names trimmed.
+    if (full.rfind(L"\\\\.\\", 0) == 0) return L"\\\\?\\" + full.substr(4);
     if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }

@@ -1,5 +1,6 @@
-// Full paths and the extended form that lifts the MAX_PATH limit, so that
-// files deep in a tree can be found, read and deleted.
+// Full paths, and the exact form every file is reached by: without the
+// MAX_PATH limit, so that files deep in a tree can be found, read and
+// deleted, and without the trimming that would make one name another.
 #pragma once
 
 #include <string>
@@ -19,8 +20,12 @@ struct ItemParts {
 };
 ItemParts splitItem(std::wstring_view path);
 
-// The "\\?\" form of a full path when it is too long for the plain APIs;
-// short paths are returned unchanged.
+// The "\\?\" form of a full path, which the system takes as it is: a name
+// listed as "rep." or "rep " is not trimmed to "rep", and "nul.txt" is a
+// file, not the null device. Every open, attribute query and deletion goes
+// through it, so that a file listed by one name is never reached by another.
+// full must be normalised already (see fullPath): nothing resolves "..",
+// "." or "/" in this form.
 std::wstring extendedPath(const std::wstring& full);
 
 }  // namespace lsz

@@ -13,15 +13,21 @@ void SourceFile::open() {
     file_.reset(::CreateFileW(extendedPath(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file_) failWithLastError(code::ReadError, path_);
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file_.get(), &size)) failWithLastError(code::ReadError, path_);
-    size_ = static_cast<uint64_t>(size.QuadPart);
+    std::optional<FileState> state = stateOf(file_.get());
+    if (!state) failWithLastError(code::ReadError, path_);
+    size_ = state->size;
+    identity_ = state->identity;
     opened_ = true;
 }
 
 uint64_t SourceFile::size() {
     open();
     return size_;
+}
+
+FileIdentity SourceFile::identity() {
+    open();
+    return identity_;
 }
 
 void SourceFile::readAt(uint64_t offset, uint8_t* buffer, size_t n) {

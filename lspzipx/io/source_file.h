@@ -6,6 +6,7 @@
 #pragma once
 
 #include "common/handles.h"
+#include "io/file_state.h"
 
 #include <windows.h>
 
@@ -23,6 +24,10 @@ public:
     // Throws LibError(178) when the file cannot be opened.
     uint64_t size();
 
+    // The file that is open, so that deleting it later can make sure it
+    // deletes this file and no other; throws as size() does.
+    FileIdentity identity();
+
     // Reads exactly n bytes at offset; throws LibError(178) on a read error
     // or when the file ends early. Safe from several threads at once.
     void readAt(uint64_t offset, uint8_t* buffer, size_t n);
@@ -37,6 +42,7 @@ private:
     bool opened_ = false;
     kb::UniqueFile file_;
     uint64_t size_ = 0;
+    FileIdentity identity_;
 };
 
 }  // namespace lsz

@@ -1,6 +1,7 @@
 #include "source/enumerate.h"
 
 #include "base/library_codes.h"
+#include "common/file_names.h"
 #include "common/file_system.h"
 #include "common/handles.h"
 #include "common/source_spec.h"
@@ -53,6 +54,15 @@ std::vector<Found> list(const std::wstring& pattern) {
     return found;
 }
 
+// A listed name is joined to its folder's path as it is. One that holds
+// path syntax (a Unix name under Wine, or on a share another system
+// serves, may hold "\\" or ":") would lead to another file, a folder
+// above, a drive or a stream, and no exact form reaches it as itself: it is
+// refused before anything is opened by it.
+void refuseUnlessOneName(const std::wstring& folder, const std::wstring& name) {
+    if (kb::holdsPathSyntax(name)) fail(code::InvalidSource, ERROR_INVALID_NAME, folder + name);
+}
+
 bool hasWildcards(std::wstring_view name) { return name.find_first_of(L"*?") != std::wstring_view::npos; }
 
 bool matchesEverything(const std::wstring& pattern) { return pattern == L"*" || pattern == L"*.*"; }
@@ -62,6 +72,7 @@ public:
     Collector(const EnumerationOptions& options, SourceSink& sink) : options_(options), sink_(sink) {}
 
     void add(const std::wstring& directory, const std::wstring& relative, const Found& f) {
+        refuseUnlessOneName(directory + relative, f.name);
         std::wstring path = directory + relative + f.name;
         for (const auto& excluded : options_.excluded) {
             if (kb::sameName(path, excluded)) return;
@@ -87,6 +98,7 @@ public:
             // A linked directory may lead back up the tree; its target is
             // zipped where it really lives, if at all.
             if (f.directory() && f.listed() && !(f.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                refuseUnlessOneName(directory + relative, f.name);
                 size_t before = count_;
                 walk(directory, relative + f.name + L"\\", pattern);
                 // A folder that gave nothing is kept as a folder entry, so

@@ -40,8 +40,10 @@ public:
 // holding only what is passed over) is reported as a directory itself. Wildcard matches skip hidden and
 // system files and directories, as the system's own listings do; a file
 // named outright is taken whatever its attributes. Throws LibError: 152 for
-// an item that cannot be a path, 159 for a named file that does not exist,
-// 163 for a directory that cannot be listed, 167 when nothing matched at all.
+// an item that cannot be a path, or for a listed name that holds path
+// syntax (kb::holdsPathSyntax), with its path; 159 for a named file that
+// does not exist, 163 for a directory that cannot be listed, 167 when
+// nothing matched at all.
 void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink);
 
 }  // namespace lsz

@@ -1,3 +1,4 @@
+#include "base/library_codes.h"
 #include "common/source_spec.h"
 #include "source/stored_names.h"
 
@@ -54,6 +55,17 @@ TEST(StoredNames, AreUtf8WithForwardSlashes) {
     EXPECT_FALSE(isAscii("caf\xc3\xa9"));
     // A lone surrogate has no UTF-8 form; storing a substitute would rename the file.
     EXPECT_ANY_THROW(zipEntryName(std::wstring(L"bad") + wchar_t(0xD800)));
+}
+
+TEST(StoredNames, StayBelowTheFolderTheyAreExtractedTo) {
+    for (const wchar_t* name : {L"..", L"..\\x", L"a\\..\\..\\x", L"a\\..", L".\\x", L"\\abs.txt", L"\\\\server\\x",
+                                L"a\\\\b", L"a\\", L"C:x.txt", L"C:\\x.txt", L"a\\c:d", L"a/../../x", L"/abs", L"bell\x07", L""}) {
+        EXPECT_THROW(zipEntryName(name), LibError) << testing::PrintToString(std::wstring(name));
+    }
+    // Dots that are part of a name are no step up.
+    for (const wchar_t* name : {L"..x", L"x..", L"...", L"a..b\\c", L"rep.", L"rep "}) {
+        EXPECT_NO_THROW(zipEntryName(name)) << testing::PrintToString(std::wstring(name));
+    }
 }
 
 }  // namespace

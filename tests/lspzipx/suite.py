@@ -271,6 +271,20 @@ def delete_originals(h, base):
         h.check_equal(f"{arch} delete after success: originals gone", left, [])
         h.record(f"{arch} delete after success: folders stay", (tree / "hollow").is_dir() and (tree / "sub").is_dir())
 
+        # An original that cannot be deleted stays, and so does the archive,
+        # which is complete; the exit code and the message say which file.
+        kept = tree / "kept.txt"
+        kept.write_bytes(b"read-only\n")
+        kept.chmod(0o444)
+        archive = out / "kept.zip"
+        r = lspzip(h, arch, "-q", "-d", win_path(archive), win_path(kept))
+        h.record(f"{arch} delete of a read-only original: exit 190, naming it", r.returncode == 190 and
+                 f"{win_path(kept)} (190 Zip file created, but not every original file was deleted.)" in
+                 r.stderr.decode("utf-8", "replace"), outcome(r))
+        check_archive(h, f"{arch} delete of a read-only original", archive, {"kept.txt": b"read-only\n"})
+        h.record(f"{arch} delete of a read-only original: kept", kept.is_file())
+        kept.chmod(0o644)
+
 
 def zip64_large_file(h, base):
     """An entry over 4 GiB, from a sparse file, at rate 1."""
@@ -365,16 +379,24 @@ def zip64_many_entries(h, base):
         archive.unlink()
 
 
-def front_end(h, base):
-    spec = importlib.util.spec_from_file_location("lspzipx_front_end", Path(__file__).with_name("front_end.py"))
+def sibling(name):
+    spec = importlib.util.spec_from_file_location(f"lspzipx_{name}", Path(__file__).with_name(f"{name}.py"))
     module = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(module)
-    module.run_front_end(h, base)
+    return module
+
+
+def front_end(h, base):
+    sibling("front_end").run_front_end(h, base)
+
+
+def hostile(h, base):
+    sibling("hostile").run_hostile(h, base)
 
 
 def run(h):
     base = h.scratch("lspzipx")
-    for name, case in (("front end", front_end), ("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
+    for name, case in (("front end", front_end), ("hostile", hostile), ("round trips", round_trips), ("encryption", encryption), ("threads", thread_oracle),
                        ("memory", memory_bound), ("delete originals", delete_originals),
                        ("zip64 large file", zip64_large_file), ("zip64 many entries", zip64_many_entries)):
         folder = base / name.replace(" ", "-")

@@ -51,6 +51,17 @@ TEST(FileNames, PathSegmentsThatResolveAsWritten) {
     }
 }
 
+TEST(FileNames, PathSyntaxInAListedName) {
+    // Only what no open can take as part of one name; the rest of what
+    // isPlainFileName refuses can still be opened as itself.
+    for (const wchar_t* name : {L"a\\b", L"\\lead", L"a/b", L"c:x", L"x:", L"bell\x07", L"c1\x85"}) {
+        EXPECT_TRUE(holdsPathSyntax(name)) << testing::PrintToString(std::wstring(name));
+    }
+    for (const wchar_t* name : {L"rep.", L"rep ", L"nul.txt", L"COM1", L"a*b", L"..\uff3cx", L"caf\u00e9"}) {
+        EXPECT_FALSE(holdsPathSyntax(name)) << testing::PrintToString(std::wstring(name));
+    }
+}
+
 TEST(FileNames, TheLibrarysTemporaryArchives) {
     EXPECT_EQ(archiveTemporaryName(L"out.zip", 0x0badcafe), L".out.zip.0badcafe.tmp");
     EXPECT_TRUE(isArchiveTemporaryName(archiveTemporaryName(L"x", 0xffffffff)));
