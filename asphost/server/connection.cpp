@@ -109,7 +109,9 @@ private:
         DWORD attributes = ::GetFileAttributesW(physical.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             if (!path->ends_with(L"/")) {
-                std::wstring location = fromUtf8(request.path()) + L"/";
+                // From the normalised path, never the target as sent: a
+                // browser reads "//host/.." as another server.
+                std::wstring location = encodePath(*path + L"/");
                 if (!request.query().empty()) location += L"?" + fromUtf8(request.query());
                 sendSimple(socket_, L"301 Moved Permanently", L"The folder is at " + location, headOnly, {{L"Location", location}});
                 return "301";

@@ -30,4 +30,21 @@ std::string percentDecode(std::string_view encoded, bool plusIsBlank) {
     return bytes;
 }
 
+std::string percentEncodePath(std::string_view bytes) {
+    static const char kHex[] = "0123456789ABCDEF";
+    static constexpr std::string_view kKept = "-._~!$&'()*+,;=:@/";
+    std::string out;
+    for (char c : bytes) {
+        auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || kKept.find(c) != kKept.npos) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
+    }
+    return out;
+}
+
 }  // namespace asphost

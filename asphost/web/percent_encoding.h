@@ -12,4 +12,9 @@ namespace asphost {
 // followed by two hex digits stays as it is.
 std::string percentDecode(std::string_view encoded, bool plusIsBlank);
 
+// The %XX form of a path's bytes for a URL: letters, digits, "/" and the
+// marks a path may carry unescaped stay; "%", "#", "?", blanks, controls
+// and every byte above 127 are escaped.
+std::string percentEncodePath(std::string_view bytes);
+
 }  // namespace asphost

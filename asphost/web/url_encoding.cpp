@@ -29,6 +29,8 @@ NameValues parseUrlEncoded(std::string_view encoded) {
     return out;
 }
 
+std::wstring encodePath(std::wstring_view path) { return fromUtf8(percentEncodePath(kb::toUtf8(path))); }
+
 std::wstring urlEncode(std::wstring_view text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::wstring out;

@@ -21,6 +21,10 @@ NameValues parseUrlEncoded(std::string_view encoded);
 // character becomes the %XX escapes of its UTF-8 bytes.
 std::wstring urlEncode(std::wstring_view text);
 
+// A decoded virtual path as a URL writes it: its UTF-8 bytes, escaped where
+// a path must be (percent_encoding.h).
+std::wstring encodePath(std::wstring_view path);
+
 std::wstring fromUtf8(std::string_view bytes);
 
 }  // namespace asphost

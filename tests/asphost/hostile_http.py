@@ -86,6 +86,7 @@ def hostile_checks(h, arch):
     (base / "outside.txt").write_bytes(OUTSIDE)
     get = b"GET /files/a.txt HTTP/1.1\r\n\r\n"
 
+    (root / "my dir").mkdir()
     with ServedSite(h, arch, root, ("--threads", "4")) as site:
         leaked = []
         for request in REFUSED:
@@ -93,6 +94,23 @@ def hostile_checks(h, arch):
             if not (status_of(answer) or 0) in range(400, 500) or OUTSIDE in answer or HIDDEN in answer:
                 leaked.append(f"{request[:60]!r} -> {answer[:80]!r}")
         h.record(f"{arch} hostile: every bad request gets a 4xx and nothing hidden", not leaked, "\n".join(leaked))
+
+        # A folder without its slash is sent to the folder's normalised path:
+        # a Location starting "//" would send the browser to another host.
+        moved = []
+        for target, location in [
+            (b"//evil.example/../files", "/files/"),
+            (b"///files?x=1", "/files/?x=1"),
+            (b"/./files/../files", "/files/"),
+            (b"/%66iles", "/files/"),
+            (b"/my%20dir", "/my%20dir/"),
+        ]:
+            answer = site.raw(b"GET " + target + b" HTTP/1.1\r\n\r\n", timeout=10)
+            got = next((line[10:].strip().decode(errors="replace") for line in answer.split(b"\r\n")
+                        if line.lower().startswith(b"location: ")), None)
+            if status_of(answer) != 301 or got != location:
+                moved.append(f"{target!r}: {status_of(answer)} {got!r}, not {location!r}")
+        h.record(f"{arch} hostile: a folder redirect goes to its normalised path", not moved, "\n".join(moved))
 
         started = time.monotonic()
         answer = answer_within(site.port, b"GET /files/a.txt HTTP/1.1\nHost: x\n\n", 5)

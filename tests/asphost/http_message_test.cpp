@@ -95,6 +95,11 @@ TEST(UrlEncoding, EncodesAsServerURLEncode) {
     EXPECT_EQ(urlEncode(L"a b/c.d\u00e9"), L"a+b%2Fc%2Ed%C3%A9");
 }
 
+TEST(UrlEncoding, EncodesPathsForALocation) {
+    EXPECT_EQ(encodePath(L"/my dir/a-b_c.~!$&'()*+,;=@/"), L"/my%20dir/a-b_c.~!$&'()*+,;=@/");
+    EXPECT_EQ(encodePath(L"/%#?\\\u00fc\x7f/"), L"/%25%23%3F%5C%C3%BC%7F/");
+}
+
 TEST(CommandLine, Forms) {
     std::wstring error;
     auto run = parseCommandLine({L"run", L"--root", L"site", L"zip.asp", L"--query", L"a=1", L"--form", L"f=2"}, error);
