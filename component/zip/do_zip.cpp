@@ -76,6 +76,8 @@ namespace {
 // Where a call stops before or after the compression: its status, and what
 // the log names beside it.
 struct Stop {
+    Stop() = default;
+    Stop(int16_t c, std::wstring p = {}, DWORD e = 0) : code(c), path(std::move(p)), systemError(e) {}
     int16_t code = status::Success;
     std::wstring path;
     DWORD systemError = 0;
