@@ -1,6 +1,8 @@
 // The command line of asphost.exe.
 #pragma once
 
+#include "server/request_limits.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,7 +10,7 @@
 namespace asphost {
 
 struct CommandLine {
-    enum class Mode { Run, Serve } mode = Mode::Run;
+    enum class Mode { Run, Serve, Help } mode = Mode::Run;
     std::wstring root;
     std::wstring page;  // run: the page's virtual path
     std::wstring query;
@@ -24,14 +26,15 @@ struct CommandLine {
     // own instead.
     int threads = 16;
     bool threadPerRequest = false;
+    // serve: --head-timeout, --body-timeout and --max-request-entity.
+    RequestLimits limits;
 };
 
-inline constexpr wchar_t kUsage[] =
-    L"usage: asphost run --root DIR PAGE [--query STRING] [--form STRING] [--user NAME]\n"
-    L"       asphost serve --root DIR [--port N] [--threads N | --thread-per-request]\n";
+// The usage text, with the defaults of serve's options.
+std::wstring usageText();
 
-// The arguments after the program name. Nothing, with error set, when they
-// do not form a command.
+// The arguments after the program name ("--help" alone asks for the usage
+// text). Nothing, with error set, when they do not form a command.
 std::optional<CommandLine> parseCommandLine(const std::vector<std::wstring>& args, std::wstring& error);
 
 }  // namespace asphost

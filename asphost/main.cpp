@@ -87,8 +87,12 @@ int main(const std::vector<std::wstring>& args) {
     std::optional<CommandLine> line = parseCommandLine(args, error);
     if (!line) {
         printError(error);
-        std::fputws(kUsage, stderr);
+        std::fputws(usageText().c_str(), stderr);
         return 2;
+    }
+    if (line->mode == CommandLine::Mode::Help) {
+        std::fputws(usageText().c_str(), stdout);
+        return 0;
     }
     std::wstring root;
     if (!resolveRoot(line->root, root)) {
@@ -96,7 +100,7 @@ int main(const std::vector<std::wstring>& args) {
         return 2;
     }
     if (line->mode == CommandLine::Mode::Serve) {
-        return serveSite({root, line->port, line->threads, line->threadPerRequest});
+        return serveSite({root, line->port, line->threads, line->threadPerRequest, line->limits});
     }
     return runOnce(*line, root);
 }

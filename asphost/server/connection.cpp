@@ -15,27 +15,39 @@ namespace asphost {
 namespace {
 
 constexpr size_t kMaxHead = 32 * 1024;
-constexpr size_t kMaxBody = 8 * 1024 * 1024;
+// Bounds each send to a client that stops reading; the arrival of a request
+// has deadlines of its own (request_limits.h).
 constexpr DWORD kSocketTimeoutMs = 30000;
 
 std::mutex g_logMutex;
 
-// Reads the head of a request and whatever of its body came with it.
-bool readRequest(Socket& socket, std::string& head, std::string& body, const wchar_t*& refusal) {
+struct Refusal {
+    const wchar_t* status;
+    const wchar_t* message;
+};
+constexpr Refusal kHeadTooLarge{L"431 Request Header Fields Too Large", L"The request is too large."};
+constexpr Refusal kTooSlow{L"408 Request Timeout", L"The request did not arrive in time."};
+
+// Reads the head of a request and whatever of its body came with it. On
+// failure, refusal says what to answer, or stays null when the client has
+// gone.
+bool readRequest(Socket& socket, Socket::Clock::time_point deadline, std::string& head, std::string& body,
+                 const Refusal*& refusal) {
     std::string data;
     char buffer[8192];
     std::optional<HeadEnd> end;
     while (!(end = findHeadEnd(data))) {
         if (data.size() > kMaxHead) {
-            refusal = L"431 Request Header Fields Too Large";
+            refusal = &kHeadTooLarge;
             return false;
         }
-        int n = ::recv(socket.get(), buffer, sizeof buffer, 0);
+        int n = socket.receive(buffer, sizeof buffer, deadline);
+        if (n == Socket::kTimedOut) refusal = &kTooSlow;
         if (n <= 0) return false;
         data.append(buffer, static_cast<size_t>(n));
     }
     if (end->headSize > kMaxHead) {
-        refusal = L"431 Request Header Fields Too Large";
+        refusal = &kHeadTooLarge;
         return false;
     }
     head = data.substr(0, end->headSize);
@@ -45,16 +57,17 @@ bool readRequest(Socket& socket, std::string& head, std::string& body, const wch
 
 class Connection {
 public:
-    Connection(SOCKET s, const ServerInfo& server, std::string remote)
-        : socket_(s), site_(*server.site), port_(server.port), remote_(std::move(remote)) {}
+    Connection(const Accepted& accepted, const ServerInfo& server)
+        : socket_(accepted.socket), site_(*server.site), port_(server.port), limits_(server.limits),
+          remote_(accepted.remote), accepted_(accepted.at) {}
 
     void setTimeouts(DWORD milliseconds) { socket_.setTimeouts(milliseconds); }
 
     void handle() {
-        const wchar_t* refusal = nullptr;
+        const Refusal* refusal = nullptr;
         std::string headText, body;
-        if (!readRequest(socket_, headText, body, refusal)) {
-            if (refusal) sendSimple(socket_, refusal, L"The request is too large.", false);
+        if (!readRequest(socket_, accepted_ + limits_.head, headText, body, refusal)) {
+            if (refusal) sendSimple(socket_, refusal->status, refusal->message, false);
             return;
         }
         std::optional<HttpRequest> request = parseRequestHead(headText);
@@ -83,14 +96,21 @@ private:
             refuse("400 Bad Request", L"The Content-Length is malformed.", headOnly);
             return "400";
         }
-        if (*declared > kMaxBody) {
-            refuse("413 Content Too Large", L"The request body is too large.", headOnly);
+        // Refused on its declared length alone: none of it is read but what
+        // came with the head, and the close that follows ends the request.
+        if (*declared > limits_.maxEntity) {
+            refuse("413 Request Entity Too Large", L"The request body is too large.", headOnly);
             return "413";
         }
         size_t length = static_cast<size_t>(*declared);
         char buffer[8192];
+        Socket::Clock::time_point deadline = Socket::Clock::now() + limits_.body;
         while (body.size() < length) {
-            int n = ::recv(socket_.get(), buffer, sizeof buffer, 0);
+            int n = socket_.receive(buffer, sizeof buffer, deadline);
+            if (n == Socket::kTimedOut) {
+                sendSimple(socket_, kTooSlow.status, kTooSlow.message, headOnly);
+                return "408";
+            }
             if (n <= 0) return "-";
             body.append(buffer, static_cast<size_t>(n));
         }
@@ -178,7 +198,9 @@ private:
     Socket socket_;
     SiteState& site_;
     int port_;
+    RequestLimits limits_;
     std::string remote_;
+    Socket::Clock::time_point accepted_;
 };
 
 }  // namespace
@@ -189,9 +211,9 @@ void logLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-void serveConnection(SOCKET s, const ServerInfo& server, const std::string& remote) {
+void serveConnection(const Accepted& accepted, const ServerInfo& server) {
     try {
-        Connection connection(s, server, remote);
+        Connection connection(accepted, server);
         connection.setTimeouts(kSocketTimeoutMs);
         connection.handle();
     } catch (...) {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "script/run_page.h"
+#include "server/request_limits.h"
+#include "server/worker_pool.h"
 
 #include <winsock2.h>
 
@@ -12,11 +14,12 @@ namespace asphost {
 struct ServerInfo {
     SiteState* site = nullptr;
     int port = 0;
+    RequestLimits limits;
 };
 
-// Serves the request waiting on s and closes it. Runs on a thread that is
-// in a single-threaded apartment.
-void serveConnection(SOCKET s, const ServerInfo& server, const std::string& remote);
+// Serves the request waiting on the connection and closes it. Runs on a
+// thread that is in a single-threaded apartment.
+void serveConnection(const Accepted& connection, const ServerInfo& server);
 
 // A line of the server's log on stdout.
 void logLine(const std::string& line);

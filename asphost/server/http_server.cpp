@@ -57,7 +57,7 @@ bool startOwnThread(Accepted connection, const ServerInfo& server) {
     try {
         std::thread([connection, server] {
             HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            serveConnection(connection.socket, server, connection.remote);
+            serveConnection(connection, server);
             if (SUCCEEDED(hr)) ::CoUninitialize();
             --g_ownThreads;
         }).detach();
@@ -92,11 +92,11 @@ int serveSite(const ServeOptions& options) {
 
     static SiteState site;
     site.root = options.root;
-    ServerInfo server{&site, ntohs(address.sin_port)};
+    ServerInfo server{&site, ntohs(address.sin_port), options.limits};
     std::unique_ptr<WorkerPool> pool;
     if (!options.threadPerRequest) {
         pool = std::make_unique<WorkerPool>(options.threads, kMaxWaiting, [server](const Accepted& connection) {
-            serveConnection(connection.socket, server, connection.remote);
+            serveConnection(connection, server);
         });
     }
     logLine("asphost: serving " + kb::toUtf8(options.root) + " at http://127.0.0.1:" + std::to_string(server.port) +
@@ -107,7 +107,7 @@ int serveSite(const ServeOptions& options) {
         int peerLength = sizeof peer;
         SOCKET s = ::accept(listener, reinterpret_cast<sockaddr*>(&peer), &peerLength);
         if (s == INVALID_SOCKET) continue;
-        Accepted connection{s, "127.0.0.1"};
+        Accepted connection{s, "127.0.0.1", std::chrono::steady_clock::now()};
         char remote[INET_ADDRSTRLEN] = "";
         if (::inet_ntop(AF_INET, &peer.sin_addr, remote, sizeof remote)) connection.remote = remote;
         bool taken = pool ? pool->submit(connection) : startOwnThread(connection, server);

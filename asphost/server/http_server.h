@@ -4,6 +4,8 @@
 // per request.
 #pragma once
 
+#include "server/request_limits.h"
+
 #include <string>
 
 namespace asphost {
@@ -13,6 +15,7 @@ struct ServeOptions {
     int port = 8080;
     int threads = 16;
     bool threadPerRequest = false;
+    RequestLimits limits;
 };
 
 // Listens until the process is stopped. Returns a process exit code when the

@@ -7,13 +7,36 @@
 
 namespace asphost {
 
+namespace {
+
+// Long enough for a client on this machine to finish sending a body we
+// refused and read the refusal.
+constexpr auto kLinger = std::chrono::seconds(1);
+
+}  // namespace
+
 Socket::~Socket() {
     if (s_ == INVALID_SOCKET) return;
     ::shutdown(s_, SD_SEND);
-    char scratch[512];
-    while (::recv(s_, scratch, sizeof scratch, 0) > 0) {
+    char scratch[8192];
+    Clock::time_point until = Clock::now() + kLinger;
+    while (receive(scratch, sizeof scratch, until) > 0) {
     }
     ::closesocket(s_);
+}
+
+int Socket::receive(char* buffer, int size, Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+    if (left < 0) left = 0;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s_, &readable);
+    timeval wait{static_cast<long>(left / 1000000), static_cast<long>(left % 1000000)};
+    int ready = ::select(0, &readable, nullptr, nullptr, &wait);
+    if (ready == 0) return kTimedOut;
+    if (ready < 0) return 0;
+    int n = ::recv(s_, buffer, size, 0);
+    return n > 0 ? n : 0;
 }
 
 void Socket::setTimeouts(DWORD milliseconds) {

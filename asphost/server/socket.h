@@ -5,6 +5,7 @@
 
 #include <winsock2.h>
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,16 +15,24 @@ namespace asphost {
 
 class Socket {
 public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr int kTimedOut = -1;
+
     explicit Socket(SOCKET s) : s_(s) {}
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
-    // Tells the client we are done and lets it read the rest before the
-    // close, for as long as the socket's receive timeout allows.
+    // Tells the client we are done and reads what it still sends, so that
+    // the close does not reset the connection before the client has read
+    // our answer; for a moment only, whatever the client keeps sending.
     ~Socket();
 
     SOCKET get() const { return s_; }
     void setTimeouts(DWORD milliseconds);
     bool sendAll(std::string_view bytes);
+    // Up to size bytes, waiting until deadline at the latest; bytes that are
+    // already there are read even after it. The count read, 0 when the peer
+    // closed or the socket failed, kTimedOut when the deadline came first.
+    int receive(char* buffer, int size, Clock::time_point deadline);
 
 private:
     SOCKET s_;

@@ -5,6 +5,7 @@
 
 #include <winsock2.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -18,6 +19,7 @@ namespace asphost {
 struct Accepted {
     SOCKET socket = INVALID_SOCKET;
     std::string remote;
+    std::chrono::steady_clock::time_point at;  // when accept() returned it
 };
 
 class WorkerPool {

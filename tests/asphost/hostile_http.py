@@ -2,8 +2,12 @@
 traversal in every encoding, device and short names, conflicting lengths,
 many connections at once, idle and slow clients, a huge form and a page
 that never ends. The server answers 4xx (or 503 when full), keeps serving
-everyone else, and never serves a file outside its root or one it hides."""
+everyone else, and never serves a file outside its root or one it hides.
+Then the limits of a request: clients that trickle a head, a body or bytes
+after their answer are cut off in a fixed time, and bodies beyond the
+entity limit are refused unread."""
 
+import select
 import shutil
 import socket
 import threading
@@ -57,7 +61,7 @@ REFUSED = [
 def status_of(answer):
     try:
         return int(answer.split(b" ", 2)[1])
-    except (IndexError, ValueError):
+    except (AttributeError, IndexError, ValueError):
         return None
 
 
@@ -87,7 +91,8 @@ def hostile_checks(h, arch):
     get = b"GET /files/a.txt HTTP/1.1\r\n\r\n"
 
     (root / "my dir").mkdir()
-    with ServedSite(h, arch, root, ("--threads", "4")) as site:
+    # Raised from the default: the form of 400,000 fields below is 3 MB.
+    with ServedSite(h, arch, root, ("--threads", "4", "--max-request-entity", "4000000")) as site:
         leaked = []
         for request in REFUSED:
             answer = site.raw(request, timeout=10)
@@ -181,3 +186,124 @@ def hostile_checks(h, arch):
                  answer is not None and b"Script timed out" in answer and took < 5, f"{took:.1f} s {answer!r:.300}")
         h.record(f"{arch} hostile: the server is still up", site.proc.poll() is None and
                  status_of(answer_within(site.port, get, 10)) == 200, "".join(list(site.log)[-10:]))
+
+
+FORM_HEAD = b"POST /form.asp HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: %d\r\n\r\n"
+GET_A = b"GET /files/a.txt HTTP/1.1\r\n\r\n"
+
+# Hostile clients and how many of each: what each sends at once, before it
+# trickles a byte every half second, far inside the socket's own timeout.
+TRICKLERS = [
+    ("a head a byte at a time", b"", 6),
+    ("a body a byte at a time", FORM_HEAD % 1000, 5),
+    ("bytes after the answer", GET_A, 5),
+]
+
+
+def trickle(port, first, give_up):
+    """Sends first, then a byte each half second, reading what comes;
+    the seconds until the server let the connection go, or None."""
+    started = time.monotonic()
+    with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
+        try:
+            s.sendall(first)
+            # The end of the answer is not the end of the connection: only
+            # a reset of a byte sent after it says the server let go.
+            answered = False
+            while time.monotonic() - started < give_up:
+                if answered:
+                    time.sleep(0.5)
+                elif select.select([s], [], [], 0.5)[0]:
+                    answered = not s.recv(65536)
+                s.send(b"x")
+        except OSError:
+            return time.monotonic() - started
+    return None
+
+
+def post_unread(port, length, body, seconds):
+    """Sends a head declaring length, and body beside it from a thread;
+    the answer, however the sending ended."""
+    with socket.create_connection(("127.0.0.1", port), timeout=seconds) as s:
+        s.sendall(FORM_HEAD % length)
+        sender = threading.Thread(target=lambda: _send_quietly(s, body), daemon=True)
+        sender.start()
+        chunks = []
+        try:
+            while chunk := s.recv(65536):
+                chunks.append(chunk)
+        except OSError:
+            pass
+        sender.join(seconds)
+        return b"".join(chunks)
+
+
+def _send_quietly(s, data):
+    try:
+        s.sendall(data)
+    except OSError:
+        pass
+
+
+def limit_checks(h, arch):
+    """A head must arrive within --head-timeout of the connection and a body
+    within --body-timeout of its head, however slowly it trickles, and the
+    close lingers only briefly; the entity is refused past its default limit."""
+    root = h.scratch("asphost", f"limits-{arch}")
+    shutil.copytree(SITE, root, dirs_exist_ok=True)
+    with ServedSite(h, arch, root, ("--head-timeout", "2", "--body-timeout", "2")) as site:
+        # As many tricklers as there are workers (16 by default), then a
+        # request of an honest client behind them.
+        closed = {name: [None] * count for name, _, count in TRICKLERS}
+        threads = []
+        for name, first, count in TRICKLERS:
+            for i in range(count):
+                def one(name=name, first=first, i=i):
+                    closed[name][i] = trickle(site.port, first, 8)
+                threads.append(threading.Thread(target=one))
+        for t in threads:
+            t.start()
+        time.sleep(0.5)
+        started = time.monotonic()
+        honest = answer_within(site.port, GET_A, 8)
+        honest_delay = time.monotonic() - started
+        for t in threads:
+            t.join()
+        for name, times in closed.items():
+            h.record(f"{arch} limits: {name} is cut off in a fixed time",
+                     all(t is not None and t < 6 for t in times), f"closed after {times} s")
+        h.record(f"{arch} limits: a request behind sixteen tricklers is served",
+                 status_of(honest) == 200 and honest_delay < 5, f"{honest!r:.80} after {honest_delay:.1f} s")
+
+        # The entity limit, 200,000 bytes by default. Past it, the head alone
+        # is answered at once, the connection closed, the body never kept.
+        exact = b"f0=" + b"v" * (200000 - 3)
+        answer = answer_within(site.port, FORM_HEAD % len(exact) + exact, 30)
+        h.record(f"{arch} limits: a body of exactly the limit is served",
+                 status_of(answer) == 200 and b"1 fields, last vvv" in (answer or b""), f"{answer!r:.200}")
+        started = time.monotonic()
+        answer = answer_within(site.port, FORM_HEAD % 200001, 5)
+        h.record(f"{arch} limits: one byte over the limit is refused unread",
+                 status_of(answer) == 413 and b"Connection: close" in (answer or b"") and time.monotonic() - started < 3,
+                 f"{answer!r:.200}")
+
+        # Eight posts of 8 MB of empty fields at once: each is refused, and
+        # the server's memory does not notice them.
+        flood = b"a=&" * (8 * 1024 * 1024 // 3)
+        before = peak = site.resident_kib()
+        answers = [None] * 8
+        posts = [threading.Thread(target=lambda i=i: answers.__setitem__(i, post_unread(site.port, len(flood), flood, 60)))
+                 for i in range(8)]
+        for t in posts:
+            t.start()
+        # The peak, not the end: the heap gives large blocks back at once.
+        while any(t.is_alive() for t in posts):
+            peak = max(peak, site.resident_kib() or 0)
+            time.sleep(0.05)
+        print(f"asphost: {arch} eight 8 MB posts: resident {before / 1024:.0f} MiB, at most {peak / 1024:.0f} MiB",
+              flush=True)
+        h.record(f"{arch} limits: eight 8 MB posts are each refused, memory flat",
+                 all(status_of(a) == 413 for a in answers) and peak - before < 16 * 1024,
+                 f"{[status_of(a) for a in answers]}, resident {before} -> at most {peak} KiB")
+        h.record(f"{arch} limits: the server is still up", site.proc.poll() is None and
+                 status_of(answer_within(site.port, GET_A, 10)) == 200, "".join(list(site.log)[-10:]))

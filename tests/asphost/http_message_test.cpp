@@ -107,12 +107,20 @@ TEST(CommandLine, Forms) {
     EXPECT_EQ(run->page, L"zip.asp");
     EXPECT_EQ(run->query, L"a=1");
     EXPECT_EQ(run->form, std::optional<std::wstring>(L"f=2"));
-    auto serve = parseCommandLine({L"serve", L"--root", L"site", L"--port", L"0"}, error);
+    auto serve = parseCommandLine({L"serve", L"--root", L"site", L"--port", L"0", L"--head-timeout", L"2",
+                                   L"--body-timeout", L"3600", L"--max-request-entity", L"0"}, error);
     ASSERT_TRUE(serve);
     EXPECT_EQ(serve->port, 0);
+    EXPECT_EQ(serve->limits.head.count(), 2);
+    EXPECT_EQ(serve->limits.body.count(), 3600);
+    EXPECT_EQ(serve->limits.maxEntity, 0u);
+    EXPECT_EQ(parseCommandLine({L"--help"}, error)->mode, CommandLine::Mode::Help);
     for (std::vector<std::wstring> bad : std::vector<std::vector<std::wstring>>{
              {}, {L"walk"}, {L"run", L"--root", L"s"}, {L"run", L"p.asp"}, {L"serve", L"--root", L"s", L"--port", L"70000"},
-             {L"serve", L"--root", L"s", L"x.asp"}, {L"run", L"--root"}}) {
+             {L"serve", L"--root", L"s", L"x.asp"}, {L"run", L"--root"}, {L"serve", L"--root", L"s", L"--port", L"-1"},
+             {L"serve", L"--root", L"s", L"--head-timeout", L"0"}, {L"serve", L"--root", L"s", L"--body-timeout", L"2s"},
+             {L"serve", L"--root", L"s", L"--max-request-entity", L"1073741825"},
+             {L"run", L"--root", L"s", L"p.asp", L"--head-timeout", L"2"}, {L"--help", L"serve"}}) {
         EXPECT_FALSE(parseCommandLine(bad, error));
         EXPECT_FALSE(error.empty());
     }

@@ -10,7 +10,7 @@ from harness import text, win_path
 from served_site import ServedSite
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from hostile_http import hostile_checks  # noqa: E402
+from hostile_http import hostile_checks, limit_checks  # noqa: E402
 
 SITE = Path(__file__).resolve().parent / "site"
 QUERY = "q=x%20y&q=2"
@@ -80,6 +80,7 @@ def run(h):
 
         serve_checks(h, arch)
         hostile_checks(h, arch)
+        limit_checks(h, arch)
 
 
 def serve_checks(h, arch):

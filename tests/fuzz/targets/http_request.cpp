@@ -1,6 +1,6 @@
 // asphost's reading of a request: the end of the head, the head itself, the
-// declared length, and the path it leads to. Whatever it accepts is well
-// formed, and no path it accepts leaves the site.
+// declared length, the path it leads to and a folder's redirect. Whatever it
+// accepts is well formed, and no path it accepts leaves the site.
 #include "paths/virtual_path.h"
 #include "web/http_request.h"
 #include "web/percent_encoding.h"
@@ -51,5 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(path->find_first_of(L"\\:") == std::wstring::npos);
     check(path->find(L"/../") == std::wstring::npos && !path->ends_with(L"/..") && path->find(L"/./") == std::wstring::npos);
     check(asphost::physicalPath(L"C:\\site", *path).starts_with(L"C:\\site"));
+
+    // The Location that sends a folder to its slash: one leading "/" (two
+    // would name another host), nothing a header line or a browser would
+    // split on, and the same path back when decoded.
+    if (path->ends_with(L"/")) return 0;
+    std::string narrow;
+    for (wchar_t c : *path) narrow += static_cast<char>(c);
+    std::string location = asphost::percentEncodePath(narrow + "/");
+    check(location.size() > 1 && location[0] == '/' && location[1] != '/');
+    check(location.find_first_of(" ?#\\") == std::string::npos && !hasControl(location, false));
+    check(asphost::percentDecode(location, false) == narrow + "/");
     return 0;
 }
