@@ -140,9 +140,9 @@ class Harness:
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=120)
 
-    def run_gtest(self, arch, exe, timeout=600):
+    def run_gtest(self, arch, exe, timeout=600, args=(), env=None):
         """Runs a googletest executable once and records each of its tests."""
-        result = self.run_exe(arch, exe, ["--gtest_brief=0"], timeout=timeout, cwd=str(exe.parent))
+        result = self.run_exe(arch, exe, ["--gtest_brief=0", *args], timeout=timeout, cwd=str(exe.parent), env=env)
         out = text(result)
         seen = 0
         for line in out.splitlines():

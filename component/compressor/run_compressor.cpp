@@ -79,7 +79,9 @@ bool hasWideCalls(HMODULE library) {
 }  // namespace
 
 int16_t optionWord(bool recurse, bool passwordGiven, bool deleteOriginals) {
-    int16_t word = recurse ? 0x2881 : 0x0001;
+    // 0x4000: the download folder is ours, made for this archive; one that a
+    // link has taken the place of is refused, not written through.
+    int16_t word = recurse ? 0x6881 : 0x4001;
     if (passwordGiven) word += 0x0010;
     if (deleteOriginals) word += 0x0100;
     return word;

@@ -36,6 +36,7 @@ void run(ThreadSettings settings, const std::optional<std::wstring>& zipPath, in
     request.recurse = o.recurse;
     request.keepPaths = o.keepPaths;
     request.deleteOriginals = o.deleteOriginals;
+    request.exactFolder = o.exactFolder;
     if (o.encrypt) {
         request.cipher = configuredCipher();
         request.password = std::move(*settings.password);

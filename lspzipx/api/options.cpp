@@ -16,6 +16,7 @@ ExecuteOptions decodeOptions(int32_t word) {
     o.recurse = (word & option::Recurse) != 0;
     o.keepPaths = (word & option::KeepPaths) != 0;
     o.deleteOriginals = (word & option::DeleteOriginals) != 0;
+    o.exactFolder = (word & option::ExactFolder) != 0;
     return o;
 }
 

@@ -16,6 +16,7 @@ constexpr int32_t Recurse = 0x0080;          // descend into subdirectories
 constexpr int32_t DeleteOriginals = 0x0100;  // delete the zipped files after success
 constexpr int32_t KeepPaths = 0x0800;        // keep subdirectory paths in entry names
 constexpr int32_t Reserved = 0x2000;         // sent together with recursion; no meaning of its own
+constexpr int32_t ExactFolder = 0x4000;      // the target's folder must be itself, not a link
 }  // namespace option
 
 // The only mode: create a new archive, replacing the target only on success.
@@ -26,6 +27,7 @@ struct ExecuteOptions {
     bool recurse = false;
     bool keepPaths = false;
     bool deleteOriginals = false;
+    bool exactFolder = false;
 };
 
 ExecuteOptions decodeOptions(int32_t word);

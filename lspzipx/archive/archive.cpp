@@ -26,7 +26,7 @@ void createArchive(const ArchiveRequest& request) {
     if (serial) catalog.throwIfFailed();
     if (serial && request.listed) request.listed();
 
-    ArchiveFile out(target);
+    ArchiveFile out(target, request.exactFolder);
     EntryWriterSettings writerSettings{request.level, request.cipher, request.password.view(), request.onEntry};
     EntryWriter writer(out, writerSettings);
     PipelineSettings pipeline;

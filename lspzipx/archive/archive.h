@@ -20,6 +20,9 @@ struct ArchiveRequest {
     bool recurse = false;
     bool keepPaths = false;
     bool deleteOriginals = false;
+    // The target's folder must be no link, when the archive is begun and
+    // when it is renamed into place (see ArchiveFile).
+    bool exactFolder = false;
     Cipher cipher = Cipher::None;
     kb::SecretA password;
     unsigned threads = 1;

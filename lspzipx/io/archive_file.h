@@ -1,5 +1,9 @@
 // The archive under construction: a temporary file beside the target,
-// renamed onto it only when complete and removed on any failure.
+// renamed onto it only when complete and removed on any failure. The file
+// is hidden by its leading dot (kb::archiveTemporaryName) and its
+// attribute, so that other archives' wildcards pass it over. The archive
+// lands in the folder it was made in, held by a handle from the start, or
+// nowhere: never in a folder that took that one's place.
 #pragma once
 
 #include "common/handles.h"
@@ -12,9 +16,11 @@ namespace lsz {
 
 class ArchiveFile {
 public:
-    // Creates the temporary file in the target's directory; throws
-    // LibError(169) when it cannot.
-    explicit ArchiveFile(const std::wstring& target);
+    // Creates the temporary file in the target's folder; throws
+    // LibError(169) when it cannot. With exactFolder the folder must be
+    // itself, not a link to another (its final path is its parent's final
+    // path and its own name), here and again at the rename.
+    ArchiveFile(const std::wstring& target, bool exactFolder);
     ArchiveFile(const ArchiveFile&) = delete;
     ArchiveFile& operator=(const ArchiveFile&) = delete;
     ~ArchiveFile();
@@ -30,7 +36,9 @@ public:
     void setFailureCode(int32_t code) { failureCode_ = code; }
 
     // Renames the file onto the target, replacing what was there; throws
-    // LibError(189) when the rename fails. With durable, the data reaches
+    // LibError(189) when the rename fails, when the file no longer lies
+    // directly in the folder it was made in, or (with exactFolder) when
+    // that folder is no longer itself. With durable, the data reaches
     // the disk first, so that no power cut can leave a renamed archive
     // without its contents: needed when the originals are deleted next,
     // and not worth the wait otherwise.
@@ -41,16 +49,16 @@ private:
     void writeAt(uint64_t offset, const uint8_t* data, size_t size);
 
     std::wstring target_;
-    std::wstring temporary_;
+    std::wstring folder_;         // the target's, ending in a separator
+    std::wstring name_;           // the target's own
+    std::wstring temporaryName_;  // the temporary file's, in that folder
+    bool exactFolder_;
+    kb::UniqueFile folderHandle_;
     kb::UniqueFile file_;
     std::vector<uint8_t> buffer_;
     uint64_t flushed_ = 0;
     int32_t failureCode_;
     bool committed_ = false;
 };
-
-// The name of a temporary file for target: hidden by its leading dot and
-// its attribute, so that other archives' wildcards pass it over.
-std::wstring temporaryName(const std::wstring& target, uint32_t unique);
 
 }  // namespace lsz

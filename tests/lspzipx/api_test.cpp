@@ -2,6 +2,7 @@
 // failure codes, and that a failure leaves nothing behind.
 #include "api/calls.h"
 #include "base/library_codes.h"
+#include "common/handles.h"
 #include "common/text.h"
 #include "scratch_dir.h"
 #include "test_data.h"
@@ -149,6 +150,43 @@ TEST_F(ApiTest, FailedRenameKeepsTheOldArchive) {
     ::CloseHandle(holder);
     EXPECT_EQ(std::string(buffer, got), "previous archive");
     EXPECT_EQ(dir_.names(L"out\\"), std::vector<std::wstring>{L"old.zip"});
+}
+
+std::string contentOf(const std::wstring& path) {
+    kb::UniqueFile f(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[256];
+    DWORD got = 0;
+    if (!f || !::ReadFile(f.get(), buffer, sizeof buffer, &got, nullptr)) return "<unreadable>";
+    return std::string(buffer, got);
+}
+
+size_t entriesIn(const std::wstring& folder) {
+    size_t n = 0;
+    WIN32_FIND_DATAW data;
+    kb::UniqueFind find(::FindFirstFileW((folder + L"*").c_str(), &data));
+    if (find) {
+        do ++n;
+        while (::FindNextFileW(find.get(), &data));
+    }
+    return n;
+}
+
+// A target folder that is a link to a folder holding t.zip: the lspzipx
+// suite makes one on the Unix side and names it in LSPZIPX_LINKED_FOLDER.
+TEST_F(ApiTest, ExactFolderRefusesATargetFolderThatIsALink) {
+    wchar_t link[MAX_PATH];
+    DWORD n = ::GetEnvironmentVariableW(L"LSPZIPX_LINKED_FOLDER", link, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) GTEST_SKIP() << "needs a linked folder from the lspzipx suite";
+    std::wstring folder = std::wstring(link) + L"\\";
+    std::string before = contentOf(folder + L"t.zip");
+    size_t entries = entriesIn(folder);
+    EXPECT_EQ(zip(in(L"*.txt"), folder + L"t.zip", kPlain | 0x4000), code::CannotCreate);
+    EXPECT_EQ(contentOf(folder + L"t.zip"), before);
+    EXPECT_EQ(entriesIn(folder), entries) << "no temporary file left";
+    // Without the bit the link is followed, as lspzip's users may expect.
+    EXPECT_EQ(zip(in(L"*.txt"), folder + L"t.zip", kPlain), 0);
+    EXPECT_EQ(contentOf(folder + L"t.zip").substr(0, 4), std::string("PK\x03\x04", 4));
+    EXPECT_EQ(entriesIn(folder), entries);
 }
 
 TEST_F(ApiTest, NeverTakesTheArchiveAsItsOwnInput) {

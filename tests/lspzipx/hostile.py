@@ -74,8 +74,25 @@ def names_read_as_themselves(h, base):
         h.check_equal(f"{arch} dots, blanks and device names: each original deleted", sorted(os.listdir(tree)), [])
 
 
+def linked_target_folder(h, base):
+    """The library asked for an exact folder refuses one that is a link and
+    writes nothing where it leads; asked for nothing, it follows the link."""
+    for arch in h.arches:
+        victim = base / arch / "victim"
+        victim.mkdir(parents=True)
+        (victim / "t.zip").write_bytes(b"the victim's own file\n")
+        link = base / arch / "dl"
+        link.symlink_to(victim, target_is_directory=True)
+        h.run_gtest(arch, h.bin_dir(arch) / "lspzipx_tests.exe",
+                    args=["--gtest_filter=ApiTest.ExactFolderRefusesATargetFolderThatIsALink"],
+                    env={"LSPZIPX_LINKED_FOLDER": win_path(link.parent) + "\\" + link.name})
+        h.check_equal(f"{arch} linked target folder: the victim's folder holds the archive alone",
+                      sorted(os.listdir(victim)), ["t.zip"])
+
+
 def run_hostile(h, base):
-    for name, case in (("leaving", names_that_leave), ("exact", names_read_as_themselves)):
+    for name, case in (("leaving", names_that_leave), ("exact", names_read_as_themselves),
+                       ("linked", linked_target_folder)):
         folder = base / name
         folder.mkdir()
         case(h, folder)

@@ -17,6 +17,7 @@ TEST(Options, DecodesEveryWordTheComponentSends) {
         {0x2881, false, true, true, false},   {0x2981, false, true, true, true},
         {0x2891, true, true, true, false},    {0x2991, true, true, true, true},
         {0x0081, false, true, false, false},  // recursion that drops the paths
+        {0x6991, true, true, true, true},     // with the exact folder the component asks for
     };
     for (const auto& c : cases) {
         ExecuteOptions o = decodeOptions(c.word);
@@ -24,6 +25,7 @@ TEST(Options, DecodesEveryWordTheComponentSends) {
         EXPECT_EQ(o.recurse, c.recurse) << std::hex << c.word;
         EXPECT_EQ(o.keepPaths, c.keepPaths) << std::hex << c.word;
         EXPECT_EQ(o.deleteOriginals, c.deleteOriginals) << std::hex << c.word;
+        EXPECT_EQ(o.exactFolder, (c.word & 0x4000) != 0) << std::hex << c.word;
     }
 }
 

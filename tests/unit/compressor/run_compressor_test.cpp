@@ -18,9 +18,9 @@ TEST(CompressorBinding, OptionWord) {
         int16_t word;
     };
     const Case cases[] = {
-        {false, false, false, 1},    {false, false, true, 257},  {false, true, false, 17},
-        {false, true, true, 273},    {true, false, false, 10369}, {true, false, true, 10625},
-        {true, true, false, 10385},  {true, true, true, 10641},
+        {false, false, false, 0x4001}, {false, false, true, 0x4101}, {false, true, false, 0x4011},
+        {false, true, true, 0x4111},   {true, false, false, 0x6881},  {true, false, true, 0x6981},
+        {true, true, false, 0x6891},   {true, true, true, 0x6991},
     };
     for (const Case& c : cases) EXPECT_EQ(optionWord(c.recurse, c.password, c.remove), c.word);
 }
