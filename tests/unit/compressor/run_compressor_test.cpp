@@ -65,13 +65,13 @@ TEST_F(BindingTest, CallOrderAndArguments) {
     EXPECT_EQ(calls(),
               "PASSWORD secret\n"
               "INCLUDE \"C:\\some dir\\*.txt\"\n"
-              "EXECUTE C:\\out\\a.zip 2 9 10641\n");
+              "EXECUTE C:\\out\\a.zip 2 9 27025\n");
 }
 
 TEST_F(BindingTest, NoPasswordNoPasswordCall) {
     Request request{L"C:\\in\\*.*", L"C:\\out\\a.zip", 0, false, L"", false};
     EXPECT_EQ(runCompressor(library_, request), 0);
-    EXPECT_EQ(calls(), "INCLUDE C:\\in\\*.*\nEXECUTE C:\\out\\a.zip 2 0 1\n");
+    EXPECT_EQ(calls(), "INCLUDE C:\\in\\*.*\nEXECUTE C:\\out\\a.zip 2 0 16385\n");
 }
 
 TEST_F(BindingTest, RefusalsStopTheCalls) {
@@ -135,7 +135,7 @@ TEST_F(BindingTest, WideCallsAreUsedWhenTheLibraryHasThem) {
     EXPECT_EQ(calls(),
               "PASSWORDW \xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\n"
               "INCLUDEW C:\\in\\\xe6\x97\xa5.txt\n"
-              "EXECUTEW C:\\out\\a.zip 2 9 10641\n");
+              "EXECUTEW C:\\out\\a.zip 2 9 27025\n");
 }
 
 // A library already loaded answers to its bare name, so these run in a
