@@ -18,6 +18,21 @@ if [ "${WITH_BROWSER:-0}" = 1 ]; then
   command -v npm >/dev/null || packages+=(npm)
 fi
 
+# A mirror in the middle of a sync serves an index of the wrong size, and
+# apt-get update then fails for that one index. Try again after a pause; if
+# it still fails, go on with the indexes that did arrive (indexes_partial=1)
+# and let the next apt-get say whether anything is really missing.
+indexes_partial=0
+update_indexes() {
+  local try
+  for try in 1 2 3; do
+    apt-get "$@" update -qq && return 0
+    [ $try = 3 ] || sleep $((try * 20))
+  done
+  echo "setup: apt-get update failed three times; going on with the indexes there are" >&2
+  indexes_partial=1
+}
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
@@ -28,8 +43,16 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_i386 = 1 ]; then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   [ $need_i386 = 1 ] && dpkg --add-architecture i386
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  update_indexes
+  install=(apt-get install -y -qq --no-install-recommends "${missing[@]}")
+  if ! "${install[@]}" >/dev/null; then
+    # Without the security index of one architecture, the two architectures'
+    # candidates differ and the i386 libraries cannot match the amd64 ones.
+    # The point release's versions are the same for both: take those.
+    [ $indexes_partial = 1 ] || exit 1
+    echo "setup: installing the point release's versions, as an index is missing" >&2
+    "${install[@]}" -t bookworm >/dev/null
+  fi
 fi
 
 # The deflate engine for whole files comes from Debian's own source package
@@ -49,7 +72,7 @@ if [ ! -f "$sources/libdeflate-1.14/libdeflate.h" ]; then
   echo "deb-src $mirror bookworm main" >"$apt_dir/sources.list"
   apt_private=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
                -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User=root)
-  apt-get "${apt_private[@]}" update -qq
+  update_indexes "${apt_private[@]}"
   (cd "$sources" && apt-get "${apt_private[@]}" source --download-only -qq libdeflate=1.14-1 >/dev/null)
   tar -xzf "$sources/libdeflate_1.14.orig.tar.gz" -C "$sources"
 fi
