@@ -6,6 +6,7 @@ the private prefix of the build tree, with one wineserver kept alive for the
 whole run.
 """
 
+import errno
 import os
 import shutil
 import subprocess
@@ -19,6 +20,22 @@ WINE32 = "/usr/lib/wine/wine"
 ARCHES = ("x64", "x86")
 
 
+def unrunnable_reason(arch):
+    """Why this machine cannot run the programs of arch, or None when it
+    can. The x86 builds run under Wine's 32-bit loader, a 32-bit Linux
+    program, which a kernel without 32-bit execution refuses."""
+    if arch == "x64":
+        return None
+    try:
+        subprocess.run([WINE32, "--version"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+    except OSError as e:
+        if e.errno == errno.ENOEXEC:
+            return "this machine's kernel does not execute 32-bit programs, so Wine's 32-bit loader cannot start"
+        return f"Wine's 32-bit loader cannot start: {e}"
+    return None
+
+
 def win_path(path):
     """The Wine (Z:) path of a Linux path."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
@@ -27,7 +44,12 @@ def win_path(path):
 class Harness:
     def __init__(self, build_root, arches, selection=None, verbose=False, long=False):
         self.build_root = Path(build_root).resolve()
-        self.arches = arches
+        # The architectures this machine can run, and why any other is not
+        # run; the summary says so, so that a run without them is never
+        # taken for a full one.
+        self.unrunnable = {a: r for a in ARCHES if (r := unrunnable_reason(a))}
+        self.runnable_arches = tuple(a for a in ARCHES if a not in self.unrunnable)
+        self.arches = tuple(a for a in arches if a not in self.unrunnable)
         self.selection = selection
         self.verbose = verbose
         # The full-length soak, round trips and fuzzing instead of their

@@ -44,6 +44,9 @@ def main():
     areas = discover(args.area)
     h = Harness(args.build, tuple(args.arch or ARCHES), args.area, args.verbose, args.long)
     h.start_wine()
+    for arch in args.arch or ():
+        if arch in h.unrunnable:
+            h.record(f"{arch} was asked for", False, h.unrunnable[arch])
     try:
         for name, path in areas:
             h.area = name
@@ -62,6 +65,9 @@ def main():
         h.area = ""
         h.stop_wine()
 
+    for arch, reason in h.unrunnable.items():
+        if arch in (args.arch or ARCHES):
+            print(f"{arch} not run: {reason}; its builds were made but none of its tests ran")
     print(f"{h.passed} passed, {len(h.failed)} failed")
     return 1 if h.failed else 0
 

@@ -24,7 +24,7 @@ def query(h, arch, key, value=None):
 
 
 def run(h):
-    for arch in ("x64", "x86"):
+    for arch in h.runnable_arches:
         h.regsvr32(arch, h.bin_dir(arch) / "kbaycl20.dll", unregister=True)
 
     for arch in h.arches:
