@@ -32,7 +32,7 @@ void Catalog::run(std::vector<std::wstring> items, EnumerationOptions options) {
     added_.notify_all();
 }
 
-void Catalog::found(SourceFile&& file) {
+void Catalog::found(ListedFile&& file) {
     // Only the enumerating thread touches the names and the pending files.
     std::string name;
     try {

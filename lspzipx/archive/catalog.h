@@ -39,7 +39,7 @@ public:
 
 private:
     void run(std::vector<std::wstring> items, EnumerationOptions options);
-    void found(SourceFile&& file) override;
+    void found(ListedFile&& file) override;
     // Hands the entries found so far to the pipeline at once: every wake-up
     // of a waiting thread is a round trip to the system.
     void directoryDone() override;

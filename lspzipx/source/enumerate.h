@@ -1,4 +1,4 @@
-// Finding the files a source specification names, in a stable order, with
+// Finding the files a source list names, in a stable order, with
 // the names they will carry in the archive.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 namespace lsz {
 
-struct SourceFile {
+struct ListedFile {
     std::wstring path;        // full path on disk
     std::wstring storedName;  // relative to the item's directory, "\" separated
     FILETIME lastWrite{};     // as the listing gave them
@@ -30,7 +30,7 @@ struct EnumerationOptions {
 class SourceSink {
 public:
     virtual ~SourceSink() = default;
-    virtual void found(SourceFile&& file) = 0;
+    virtual void found(ListedFile&& file) = 0;
     virtual void directoryDone() {}
 };
 
