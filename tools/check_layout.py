@@ -7,7 +7,9 @@
   policy/, status/, page/) and the log (log/) include nothing from the COM
   layer (component/component/);
 - inside lspzipx/, a folder includes only itself and the folders below it,
-  in the order of LIBRARY_LAYERS.
+  in the order of LIBRARY_LAYERS;
+- one thing has one name: no product file is named "spec" for the source
+  list (PRODUCTS below).
 
 Prints one line per broken rule and exits non-zero when there is any.
 usage: tools/check_layout.py [ROOT]
@@ -18,6 +20,7 @@ import sys
 from pathlib import Path
 
 LIBRARY_LAYERS = ["base", "format", "crypto", "io", "source", "deflate", "archive", "api", "cli"]
+PRODUCTS = ["common", "component", "lspzipx", "asphost"]
 OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page", "log"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
@@ -63,6 +66,10 @@ def check(root):
             layer = t.split("/")[0]
             if layer in LIBRARY_LAYERS and LIBRARY_LAYERS.index(layer) > LIBRARY_LAYERS.index(own):
                 broken.append(where(root, path, t) + f": {own}/ lies below {layer}/")
+
+    for product in PRODUCTS:
+        broken += [f"{p.relative_to(root)}: a source list is called a source list, not a spec"
+                   for p in (root / product).rglob("*") if "spec" in p.name.lower()]
     return broken
 
 

@@ -1,7 +1,7 @@
 #include "zip/do_zip.h"
 
 #include "common/file_names.h"
-#include "common/source_spec.h"
+#include "common/source_list.h"
 #include "common/text.h"
 #include "compressor/fault_report.h"
 #include "compressor/run_compressor.h"
@@ -41,11 +41,11 @@ std::wstring normalisedVirtualRoot(std::wstring_view root) {
     return std::wstring(root);
 }
 
-std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page, bool withinSite) {
-    std::optional<std::vector<std::wstring>> items = parseSourceSpec(spec);
+std::optional<std::wstring> mapSourceList(const std::wstring& sourceList, Page& page, bool withinSite) {
+    std::optional<std::vector<std::wstring>> items = parseSourceList(sourceList);
     // The library refuses what does not parse, with the same parser; nothing
     // of it is mapped.
-    if (!items) return spec;
+    if (!items) return sourceList;
     auto isVirtual = [](const std::wstring& item) { return !contains(item, L':'); };
     bool anyVirtual = std::any_of(items->begin(), items->end(), isVirtual);
     std::wstring site = withinSite ? siteFolder(page) : std::wstring();
@@ -57,7 +57,7 @@ std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page, 
         // Physical items too: a list mapped by an earlier call is physical now.
         if (withinSite && !liesWithinSite(item, site)) return std::nullopt;
     }
-    return anyVirtual ? joinSourceSpec(*items) : spec;
+    return anyVirtual ? joinSourceList(*items) : sourceList;
 }
 
 std::wstring downloadAddress(const std::wstring& virtualRoot, const std::wstring& directory,

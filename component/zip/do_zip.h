@@ -45,14 +45,14 @@ struct ZipOutcome {
 // would make the download link point at another server.
 std::wstring normalisedVirtualRoot(std::wstring_view root);
 
-// The source specification with each virtual item (one without ":")
+// The source list with each virtual item (one without ":")
 // mapped through the page on its own and quoted where it needs it; a list
 // of physical items only, or one that does not parse, comes back
 // unchanged. Nothing when a virtual item has a segment that does not
 // resolve as written (see hasPlainSegments) or maps to "", and, with
 // withinSite, when any item lies outside what the page maps "/" to once
 // its full path is resolved.
-std::optional<std::wstring> mapSourceList(const std::wstring& spec, Page& page, bool withinSite);
+std::optional<std::wstring> mapSourceList(const std::wstring& sourceList, Page& page, bool withinSite);
 
 // The address of the zip file below the virtual root.
 std::wstring downloadAddress(const std::wstring& virtualRoot, const std::wstring& directory,

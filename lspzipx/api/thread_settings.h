@@ -23,12 +23,16 @@ struct LastFailure {
 
 struct ThreadSettings {
     std::optional<kb::SecretA> password;            // the bytes the keys are made from
-    std::optional<std::vector<std::wstring>> items;  // the parsed source specification
+    std::optional<std::vector<std::wstring>> items;  // the parsed source list
     LastFailure lastFailure;                         // survives the taking of the settings
 };
 
 // This thread's settings, created on first use.
 ThreadSettings& threadSettings();
+
+// This thread's settings when it has any, else null; never allocates, so a
+// caller that failed for lack of memory can still withdraw what it left.
+ThreadSettings* existingThreadSettings() noexcept;
 
 // Hands this thread's password and sources over and leaves none behind; the
 // last failure stays.

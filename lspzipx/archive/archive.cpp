@@ -5,7 +5,7 @@
 #include "archive/entry_writer.h"
 #include "base/library_codes.h"
 #include "archive/target_path.h"
-#include "common/source_spec.h"
+#include "common/source_list.h"
 #include "io/archive_file.h"
 
 namespace lsz {
@@ -22,7 +22,7 @@ void createArchive(const ArchiveRequest& request) {
     bool serial = request.threads <= 1;
     Catalog catalog;
     catalog.enumerate(request.items, options, serial);
-    // Run serially, a bad specification fails before anything is created.
+    // Run serially, a bad source list fails before anything is created.
     if (serial) catalog.throwIfFailed();
     if (serial && request.listed) request.listed();
 
@@ -44,7 +44,7 @@ void createArchive(const ArchiveRequest& request) {
     // The archive is complete and stays; whoever logs the outcome can name
     // the files still there, or the first of them.
     if (kept.size() > kMaxKeptNamed) kept.resize(kMaxKeptNamed);
-    fail(code::OriginalsKept, 0, kb::joinSourceSpec(kept));
+    fail(code::OriginalsKept, 0, kb::joinSourceList(kept));
 }
 
 }  // namespace lsz

@@ -38,7 +38,7 @@ struct ArchiveRequest {
 // target and no original is touched. The one exception: when originals were
 // to be deleted and some stay (see deleteOriginals), the archive is
 // committed and complete, and LibError(190) names the files that stay as a
-// source list (kb::joinSourceSpec), at most kMaxKeptNamed of them.
+// source list (kb::joinSourceList), at most kMaxKeptNamed of them.
 void createArchive(const ArchiveRequest& request);
 
 constexpr size_t kMaxKeptNamed = 20;

@@ -7,7 +7,7 @@
 #include "cli/console.h"
 #include "cli/messages.h"
 #include "common/secret.h"
-#include "common/source_spec.h"
+#include "common/source_list.h"
 #include "common/text.h"
 
 #include <windows.h>
@@ -62,7 +62,7 @@ bool sourceItems(const std::vector<std::wstring>& sources, std::vector<std::wstr
             items.push_back(s);
             continue;
         }
-        auto parsed = kb::parseSourceSpec(s);
+        auto parsed = kb::parseSourceList(s);
         if (!parsed) return false;
         items.insert(items.end(), parsed->begin(), parsed->end());
     }

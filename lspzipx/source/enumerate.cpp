@@ -4,7 +4,7 @@
 #include "common/file_names.h"
 #include "common/file_system.h"
 #include "common/handles.h"
-#include "common/source_spec.h"
+#include "common/source_list.h"
 #include "io/paths.h"
 
 #include <windows.h>
@@ -158,7 +158,7 @@ void collectItem(const std::wstring& item, Collector& collector) {
 void enumerateSources(const std::vector<std::wstring>& items, const EnumerationOptions& options, SourceSink& sink) {
     Collector collector(options, sink);
     for (const auto& item : items) collectItem(item, collector);
-    if (collector.count() == 0) fail(code::NothingToDo, 0, kb::joinSourceSpec(items));
+    if (collector.count() == 0) fail(code::NothingToDo, 0, kb::joinSourceList(items));
 }
 
 }  // namespace lsz

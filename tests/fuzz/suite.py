@@ -28,7 +28,7 @@ from zipcheck import verify_zip
 
 HERE = Path(__file__).resolve().parent
 TARGETS = {
-    "source_spec": ["common/source_spec.cpp"],
+    "source_list": ["common/source_list.cpp"],
     "html_escape": ["common/html_escape.cpp"],
     "http_request": ["asphost/web/http_request.cpp", "asphost/web/percent_encoding.cpp",
                      "asphost/paths/virtual_path.cpp"],

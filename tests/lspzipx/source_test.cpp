@@ -1,5 +1,5 @@
 #include "base/library_codes.h"
-#include "common/source_spec.h"
+#include "common/source_list.h"
 #include "source/stored_names.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +13,9 @@ namespace {
 
 using Items = std::vector<std::wstring>;
 
-TEST(SourceSpec, ParsesItems) {
+TEST(SourceList, ParsesItems) {
     struct Case {
-        const wchar_t* spec;
+        const wchar_t* list;
         std::optional<Items> items;
     } cases[] = {
         {L"C:\\a\\*.txt", Items{L"C:\\a\\*.txt"}},
@@ -34,17 +34,17 @@ TEST(SourceSpec, ParsesItems) {
         {L"C:\\a\\x.txt|\"C:\\b", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(kb::parseSourceSpec(c.spec), c.items) << "spec: " << testing::PrintToString(std::wstring(c.spec));
+        EXPECT_EQ(kb::parseSourceList(c.list), c.items) << "list: " << testing::PrintToString(std::wstring(c.list));
     }
 }
 
-TEST(SourceSpec, JoinedItemsParseBackUnchanged) {
+TEST(SourceList, JoinedItemsParseBackUnchanged) {
     // A "|" inside a name must not become a second item on the way back.
     for (const Items& items : {Items{L"C:\\a\\x.txt"}, Items{L"C:\\my docs\\a b.txt", L"C:\\c.txt"},
                                Items{L" lead.txt", L"tab\there.txt"}, Items{L"C:\\a|b.txt", L"rel.txt"}}) {
-        EXPECT_EQ(kb::parseSourceSpec(kb::joinSourceSpec(items)), std::optional<Items>(items));
+        EXPECT_EQ(kb::parseSourceList(kb::joinSourceList(items)), std::optional<Items>(items));
     }
-    EXPECT_EQ(kb::joinSourceSpec({L"C:\\a.txt", L"C:\\b c.txt"}), L"C:\\a.txt|\"C:\\b c.txt\"");
+    EXPECT_EQ(kb::joinSourceList({L"C:\\a.txt", L"C:\\b c.txt"}), L"C:\\a.txt|\"C:\\b c.txt\"");
 }
 
 TEST(StoredNames, AreUtf8WithForwardSlashes) {

@@ -23,7 +23,7 @@ public:
 
 TEST(ZipOperation, SourceListsAreMappedItemByItem) {
     struct Case {
-        const wchar_t* spec;
+        const wchar_t* sourceList;
         std::optional<std::wstring> mapped;
         bool withinSite = false;
     } cases[] = {
@@ -51,7 +51,7 @@ TEST(ZipOperation, SourceListsAreMappedItemByItem) {
     };
     for (const auto& c : cases) {
         FakePage page;
-        EXPECT_EQ(mapSourceList(c.spec, page, c.withinSite), c.mapped) << testing::PrintToString(std::wstring(c.spec));
+        EXPECT_EQ(mapSourceList(c.sourceList, page, c.withinSite), c.mapped) << testing::PrintToString(std::wstring(c.sourceList));
     }
 }
 

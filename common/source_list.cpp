@@ -1,4 +1,4 @@
-#include "common/source_spec.h"
+#include "common/source_list.h"
 
 #include <utility>
 
@@ -24,7 +24,7 @@ std::wstring trimmedItem(const std::vector<Marked>& chars) {
 
 }  // namespace
 
-std::optional<std::vector<std::wstring>> parseSourceSpec(std::wstring_view spec) {
+std::optional<std::vector<std::wstring>> parseSourceList(std::wstring_view list) {
     std::vector<std::wstring> items;
     std::vector<Marked> current;
     bool quoted = false;
@@ -33,7 +33,7 @@ std::optional<std::vector<std::wstring>> parseSourceSpec(std::wstring_view spec)
         if (!item.empty()) items.push_back(std::move(item));
         current.clear();
     };
-    for (wchar_t c : spec) {
+    for (wchar_t c : list) {
         if (c == L'"') {
             quoted = !quoted;
         } else if (c == L'|' && !quoted) {
@@ -48,14 +48,14 @@ std::optional<std::vector<std::wstring>> parseSourceSpec(std::wstring_view spec)
     return items;
 }
 
-std::wstring joinSourceSpec(const std::vector<std::wstring>& items) {
-    std::wstring spec;
+std::wstring joinSourceList(const std::vector<std::wstring>& items) {
+    std::wstring list;
     for (const auto& item : items) {
-        if (!spec.empty()) spec += L'|';
+        if (!list.empty()) list += L'|';
         bool quote = item.find_first_of(L" \t|") != std::wstring::npos;
-        spec += quote ? L"\"" + item + L"\"" : item;
+        list += quote ? L"\"" + item + L"\"" : item;
     }
-    return spec;
+    return list;
 }
 
 }  // namespace kb
