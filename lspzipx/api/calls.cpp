@@ -4,7 +4,7 @@
 #include "api/thread_settings.h"
 #include "archive/archive.h"
 #include "base/library_codes.h"
-#include "common/source_spec.h"
+#include "common/source_list.h"
 #include "common/text.h"
 
 #include <windows.h>
@@ -46,54 +46,58 @@ void run(ThreadSettings settings, const std::optional<std::wstring>& zipPath, in
     createArchive(request);
 }
 
-// Runs one execute and keeps how it ended for LSZIP_LASTERRORW.
-int32_t guardedRun(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t rate, int32_t options) {
-    LastFailure outcome;
+// Keeps how this thread's latest execute ended, for LSZIP_LASTERRORW, and
+// returns its code. Moving the record allocates nothing.
+int32_t recorded(LastFailure outcome) noexcept {
+    int32_t result = outcome.code;
+    if (ThreadSettings* settings = existingThreadSettings()) settings->lastFailure = std::move(outcome);
+    return result;
+}
+
+// Runs one execute and says how it ended.
+LastFailure outcomeOfRun(const std::optional<std::wstring>& zipPath, int32_t mode, int32_t rate, int32_t options) {
     try {
         run(takeThreadSettings(), zipPath, mode, rate, options);
+        return {};
     } catch (const LibError& e) {
-        outcome = {e.code(), e.system(), e.path()};
+        return {e.code(), e.system(), e.path()};
     } catch (const std::bad_alloc&) {
-        outcome.code = code::OutOfMemory;
+        return {code::OutOfMemory, 0, {}};
     } catch (...) {
-        outcome.code = code::InternalError;
+        return {code::InternalError, 0, {}};
     }
-    int32_t result = outcome.code;
-    try {
-        threadSettings().lastFailure = std::move(outcome);
-    } catch (...) {
-        // Without memory for the record the caller learns the code alone.
-    }
-    return result;
 }
 
 // Keeps password for this thread when it is acceptable. A refused password
 // also withdraws an earlier one, so that it cannot encrypt an archive it was
 // not meant for.
-int32_t takePassword(std::optional<kb::SecretA> password) noexcept {
-    try {
-        ThreadSettings& settings = threadSettings();
-        settings.password.reset();
-        if (!password || !passwordAcceptable(password->view())) return 0;
-        settings.password = std::move(password);
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+int32_t takePassword(std::optional<kb::SecretA> password) {
+    ThreadSettings& settings = threadSettings();
+    settings.password.reset();
+    if (!password || !passwordAcceptable(password->view())) return 0;
+    settings.password = std::move(password);
+    return 1;
 }
 
-int32_t takeSpecification(const std::optional<std::wstring>& specification) noexcept {
-    try {
-        ThreadSettings& settings = threadSettings();
-        settings.items.reset();
-        if (!specification) return 0;
-        auto items = kb::parseSourceSpec(*specification);
-        if (!items) return 0;
-        settings.items = std::move(*items);
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+// What a call that failed leaves: no password, whatever came before.
+int32_t withdrawPassword() noexcept {
+    if (ThreadSettings* settings = existingThreadSettings()) settings->password.reset();
+    return 0;
+}
+
+int32_t takeSourceList(const std::optional<std::wstring>& sourceList) {
+    ThreadSettings& settings = threadSettings();
+    settings.items.reset();
+    if (!sourceList) return 0;
+    auto items = kb::parseSourceList(*sourceList);
+    if (!items) return 0;
+    settings.items = std::move(*items);
+    return 1;
+}
+
+int32_t withdrawSourceList() noexcept {
+    if (ThreadSettings* settings = existingThreadSettings()) settings->items.reset();
+    return 0;
 }
 
 std::optional<std::wstring> decoded(const char* text) {
@@ -113,7 +117,7 @@ int32_t setPassword(const char* password) noexcept {
         if (!password) return takePassword(std::nullopt);
         return takePassword(kb::SecretA(std::string_view(password)));
     } catch (...) {
-        return takePassword(std::nullopt);
+        return withdrawPassword();
     }
 }
 
@@ -123,39 +127,39 @@ int32_t setPasswordWide(const wchar_t* password) noexcept {
         if (!bytes) return takePassword(std::nullopt);
         return takePassword(kb::SecretA::adopt(*bytes));
     } catch (...) {
-        return takePassword(std::nullopt);
+        return withdrawPassword();
     }
 }
 
-int32_t include(const char* specification) noexcept {
+int32_t include(const char* sourceList) noexcept {
     try {
-        return takeSpecification(decoded(specification));
+        return takeSourceList(decoded(sourceList));
     } catch (...) {
-        return takeSpecification(std::nullopt);
+        return withdrawSourceList();
     }
 }
 
-int32_t includeWide(const wchar_t* specification) noexcept {
+int32_t includeWide(const wchar_t* sourceList) noexcept {
     try {
-        return takeSpecification(copied(specification));
+        return takeSourceList(copied(sourceList));
     } catch (...) {
-        return takeSpecification(std::nullopt);
+        return withdrawSourceList();
     }
 }
 
 int32_t execute(const char* zipPath, int32_t mode, int32_t rate, int32_t options) noexcept {
     try {
-        return guardedRun(decoded(zipPath), mode, rate, options);
+        return recorded(outcomeOfRun(decoded(zipPath), mode, rate, options));
     } catch (...) {
-        return code::OutOfMemory;
+        return recorded({code::OutOfMemory, 0, {}});
     }
 }
 
 int32_t executeWide(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options) noexcept {
     try {
-        return guardedRun(copied(zipPath), mode, rate, options);
+        return recorded(outcomeOfRun(copied(zipPath), mode, rate, options));
     } catch (...) {
-        return code::OutOfMemory;
+        return recorded({code::OutOfMemory, 0, {}});
     }
 }
 

@@ -14,10 +14,10 @@ namespace lsz::api {
 int32_t setPassword(const char* password) noexcept;
 int32_t setPasswordWide(const wchar_t* password) noexcept;
 
-// Non-zero when the source specification parses; it is then kept for this
+// Non-zero when the source sourceList parses; it is then kept for this
 // thread's next execute.
-int32_t include(const char* specification) noexcept;
-int32_t includeWide(const wchar_t* specification) noexcept;
+int32_t include(const char* sourceList) noexcept;
+int32_t includeWide(const wchar_t* sourceList) noexcept;
 
 // Writes the archive from this thread's settings, which it clears whatever
 // the outcome. 0 on success, else a library code.

@@ -40,6 +40,11 @@ ThreadSettings& threadSettings() {
     return *settings;
 }
 
+ThreadSettings* existingThreadSettings() noexcept {
+    DWORD index = g_slot;
+    return index == TLS_OUT_OF_INDEXES ? nullptr : static_cast<ThreadSettings*>(::TlsGetValue(index));
+}
+
 ThreadSettings takeThreadSettings() {
     ThreadSettings& mine = threadSettings();
     ThreadSettings taken;
