@@ -30,26 +30,10 @@ bool equalsNoCase(const std::wstring& a, const wchar_t* b) {
     return i == a.size() && !b[i];
 }
 
-class Enumerator final : public IEnumVARIANT {
+class Enumerator final : public kb::ComObject<IEnumVARIANT, IID_IEnumVARIANT> {
 public:
-    Enumerator(std::vector<std::wstring> items, size_t at) : items_(std::move(items)), at_(at) {}
+    Enumerator(std::vector<std::wstring> items, size_t at) : ComObject(0), items_(std::move(items)), at_(at) {}
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IEnumVARIANT) {
-            *out = static_cast<IEnumVARIANT*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
     STDMETHODIMP Next(ULONG count, VARIANT* out, ULONG* fetched) override {
         return kb::guarded([&] {
             ULONG n = 0;
@@ -79,7 +63,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> refs_{0};
     std::vector<std::wstring> items_;
     size_t at_;
 };
@@ -204,23 +187,6 @@ void Call::forwardToDefault(IDispatch* target) {
 }
 
 // --- DispatchObject -----------------------------------------------------
-
-STDMETHODIMP DispatchObject::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) DispatchObject::Release() {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-}
 
 STDMETHODIMP DispatchObject::GetTypeInfoCount(UINT* count) {
     if (!count) return E_POINTER;

@@ -4,6 +4,7 @@
 // IDispatch from its own table of members instead of through ITypeInfo.
 #pragma once
 
+#include "common/com_object.h"
 #include "common/errors.h"
 #include "common/handles.h"
 
@@ -58,15 +59,10 @@ private:
     VARIANT* result_;
 };
 
-class DispatchObject : public IDispatch {
+class DispatchObject : public kb::ComObject<IDispatch, IID_IDispatch> {
 public:
-    explicit DispatchObject(std::wstring name) : name_(std::move(name)) {}
-    DispatchObject(const DispatchObject&) = delete;
-    DispatchObject& operator=(const DispatchObject&) = delete;
+    explicit DispatchObject(std::wstring name) : ComObject(0), name_(std::move(name)) {}
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
@@ -74,7 +70,7 @@ public:
                         UINT* badArg) override;
 
 protected:
-    virtual ~DispatchObject() = default;
+    ~DispatchObject() override = default;
     using Handler = std::function<void(Call&)>;
     void member(DISPID id, const wchar_t* name, Handler handler);
     // Raises an error in the script, named after this object as IIS names its errors.
@@ -87,7 +83,6 @@ private:
         Handler handler;
     };
     std::wstring name_;
-    std::atomic<ULONG> refs_{0};
     std::vector<Member> members_;
 };
 

@@ -33,19 +33,6 @@ std::wstring systemMessage(HRESULT code) {
 
 }  // namespace
 
-STDMETHODIMP ScriptSite::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == __uuidof(IActiveScriptSite)) {
-        *out = static_cast<IActiveScriptSite*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) ScriptSite::Release() { return --refs_; }
-
 STDMETHODIMP ScriptSite::GetLCID(LCID* lcid) {
     if (!lcid) return E_POINTER;
     *lcid = ::GetUserDefaultLCID();

@@ -2,6 +2,7 @@
 // and catches its errors with their page positions.
 #pragma once
 
+#include "common/com_object.h"
 #include "common/handles.h"
 #include "page/script_builder.h"
 
@@ -21,11 +22,12 @@ struct ScriptError {
     std::wstring message;
 };
 
-class ScriptSite final : public IActiveScriptSite {
+// It lives on its creator's stack.
+class ScriptSite final : public kb::ComObject<IActiveScriptSite, IID_IActiveScriptSite> {
 public:
     // ignoreError: true for errors that are not faults (the page ended itself).
     ScriptSite(const PageScript& script, std::function<bool(HRESULT)> ignoreError)
-        : script_(script), ignoreError_(std::move(ignoreError)) {}
+        : ComObject(1, kb::Lifetime::Stack), script_(script), ignoreError_(std::move(ignoreError)) {}
 
     void addItem(const wchar_t* name, IUnknown* object) { items_.emplace_back(name, kb::ComPtr<IUnknown>(object)); }
     // The last error the engine reported. The engine also reports errors
@@ -34,9 +36,6 @@ public:
     const std::optional<ScriptError>& lastError() const { return error_; }
     void releaseItems() { items_.clear(); }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP GetLCID(LCID* lcid) override;
     STDMETHODIMP GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item, ITypeInfo** info) override;
     STDMETHODIMP GetDocVersionString(BSTR* version) override;
@@ -47,7 +46,6 @@ public:
     STDMETHODIMP OnLeaveScript() override { return S_OK; }
 
 private:
-    std::atomic<ULONG> refs_{1};  // lives on its creator's stack
     const PageScript& script_;
     std::function<bool(HRESULT)> ignoreError_;
     std::vector<std::pair<std::wstring, kb::ComPtr<IUnknown>>> items_;

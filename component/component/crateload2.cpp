@@ -12,34 +12,13 @@
 
 namespace kb {
 
-Crateload2::Crateload2() {
+Crateload2::Crateload2() : ComObject(1) {
     // Every other member starts at its initial value (see ComponentState).
     state_.tempDirectory = kb::getTempFilePath();
     module::objectCreated();
 }
 
 Crateload2::~Crateload2() { module::objectDestroyed(); }
-
-// IUnknown
-
-STDMETHODIMP Crateload2::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Crateload2) {
-        *object = static_cast<_Crateload2*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) Crateload2::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) Crateload2::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
 
 // IDispatch
 

@@ -1,6 +1,7 @@
 // The Crateload2 automation object.
 #pragma once
 
+#include "common/com_object.h"
 #include "common/handles.h"
 #include "component/asp_page.h"
 #include "component/state.h"
@@ -12,15 +13,10 @@
 
 namespace kb {
 
-class Crateload2 final : public _Crateload2 {
+class Crateload2 final : public ComObject<_Crateload2, IID_IDispatch, IID__Crateload2> {
 public:
     Crateload2();
     ~Crateload2();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IDispatch, answered from the embedded type library.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -72,7 +68,6 @@ private:
     // Hands a failure to the administrator's log, with the page's path.
     void record(const std::optional<Failure>& failure);
 
-    std::atomic<ULONG> refs_{1};
     ComPtr<IDispatch> context_;
     ComponentState state_;
 };
