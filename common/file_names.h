@@ -1,5 +1,5 @@
 // The one rule for a name that must stay a single file inside a known
-// folder, whoever supplies it.
+// folder, whoever supplies it, and the one way names compare.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,11 @@
 #include <string_view>
 
 namespace kb {
+
+// Ordinal, case-insensitive comparison, as the file system compares names.
+// Every comparison of names in any letter case goes through it: file and
+// device names, extensions, and the host's header, member and language names.
+bool sameName(std::wstring_view a, std::wstring_view b);
 
 // True when name can only mean one file directly inside the folder it is
 // joined to. Refused: no name, "." and "..", control characters, path
