@@ -45,11 +45,13 @@ bool isRefusedCharacter(wchar_t c) {
 }
 
 // CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 (also with the
-// superscript digits Windows accepts there), before any extension.
+// superscript digits Windows accepts there), before any extension and the
+// blanks before it; and CONIN$ and CONOUT$, which open the console, the same
+// way. COM0 and LPT0 name no device.
 bool isDeviceName(std::wstring_view name) {
     std::wstring_view base = name.substr(0, name.find(L'.'));
     while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
-    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
+    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
         if (sameName(base, device)) return true;
     }
     if (base.size() != 4) return false;

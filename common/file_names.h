@@ -19,7 +19,8 @@ bool sameName(std::wstring_view a, std::wstring_view b);
 // them, drive and stream colons, the characters Windows refuses in names
 // (* ? " < > |), a trailing dot or blank (which Windows drops, so that
 // "page.asp." would be written as "page.asp"), and device names such as
-// CON or LPT1, with or without an extension.
+// CON, LPT1 or CONIN$, with or without an extension. Every product refuses
+// names by this one rule, the host's request paths included.
 bool isPlainFileName(std::wstring_view name);
 
 // The extensions of names that a web server runs, hands to a handler, or
