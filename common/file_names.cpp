@@ -102,6 +102,8 @@ bool hasPlainSegments(std::wstring_view path) {
     return true;
 }
 
+bool isPhysicalPath(std::wstring_view path) { return path.find(L':') != std::wstring_view::npos; }
+
 bool holdsPathSyntax(std::wstring_view name) { return std::any_of(name.begin(), name.end(), isPathSyntax); }
 
 bool isPlainFileName(std::wstring_view name) {

@@ -43,6 +43,11 @@ bool isDownloadName(std::wstring_view name);
 // says once the path is resolved.
 bool hasPlainSegments(std::wstring_view path);
 
+// True when path is a path on disk and not a path of the web site: it holds
+// a colon, a drive's or a stream's, which no path of a site does. A network
+// path (\\server\share) holds none, so it is taken for a path of the site.
+bool isPhysicalPath(std::wstring_view path);
+
 // True when name, joined to a folder's path, would not stay one name: it
 // holds a path separator, a colon (a drive or a stream) or a control
 // character. Windows never makes such a name, but a listing may give one

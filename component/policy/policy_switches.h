@@ -43,8 +43,11 @@ std::wstring describeSetting(const MachineValue& value);
 // each view of each switch.
 bool isSwitchOn(Switch s);
 
-// A value holding "\" or ":" is a physical path; anything else is a path of the web site.
-bool isPhysicalPath(std::wstring_view value);
+// True when a value may name a place outside the site: a physical path
+// (kb::isPhysicalPath), or a value holding "\", as a network path
+// (\\server\share) and a path from the drive's root do. The switches and
+// the download root refuse both.
+bool mayBePhysical(std::wstring_view value);
 
 // A refusal as the log records it: what was refused, by which switch.
 Failure refusal(const std::wstring& operation, Switch s, std::wstring value);
