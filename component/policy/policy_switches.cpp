@@ -88,7 +88,7 @@ void reportNotUnderstood(Switch s, REGSAM view, const std::wstring& path, const 
 }  // namespace
 
 bool isSwitchOn(Switch s) {
-    std::wstring path = std::wstring(kBasePath) + switchName(s);
+    std::wstring path = settingPath(switchName(s));
     bool on = false;
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         std::optional<MachineValue> value = readMachineValue(path, view);

@@ -1,5 +1,5 @@
 // The administrator's four switches. Each is the default value of its own
-// subkey below HKLM\SOFTWARE\Kestrelbay\Crateload\, read afresh at every set
+// subkey below the settings key (kb::kSettingsKey), read afresh at every set
 // of the property it guards, and on only when it is exactly "1".
 #pragma once
 
@@ -19,8 +19,6 @@ enum class Switch {
     DisableDeleteOriginalFiles,
     AllowVirtualFileListOnly,
 };
-
-inline constexpr wchar_t kBasePath[] = L"SOFTWARE\\Kestrelbay\\Crateload\\";
 
 const wchar_t* switchName(Switch s);
 // The paragraph a refused set writes into the page.
