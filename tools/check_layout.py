@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks that dependencies run one way, as the folders say:
+r"""Checks that dependencies run one way, as the folders say:
 
 - common/ includes nothing from the three products;
 - lspzipx/ and asphost/ include nothing from component/;
@@ -7,7 +7,10 @@
   policy/, status/, page/) and the log (log/) include nothing from the COM
   layer (component/component/);
 - inside lspzipx/, a folder includes only itself and the folders below it,
-  in the order of LIBRARY_LAYERS.
+  in the order of LIBRARY_LAYERS;
+- the settings key (Kestrelbay\Crateload, with one backslash or two) is
+  spelled in exactly one source file of common/ and the three products, so
+  that every setting's path is built from that one spelling.
 
 Prints one line per broken rule and exits non-zero when there is any.
 usage: tools/check_layout.py [ROOT]
@@ -20,6 +23,8 @@ from pathlib import Path
 LIBRARY_LAYERS = ["base", "format", "crypto", "io", "source", "deflate", "archive", "api", "cli"]
 OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page", "log"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+SETTINGS_KEY = re.compile(r"Kestrelbay\\+Crateload")
+PRODUCT_CODE = ["common", "component", "lspzipx", "asphost"]
 
 
 def includes(path):
@@ -28,6 +33,14 @@ def includes(path):
 
 def sources(folder):
     return sorted(p for p in folder.rglob("*") if p.suffix in (".h", ".cpp", ".c"))
+
+
+def settings_key_spellings(root):
+    """The source files, resources and interface files that spell the settings key."""
+    return [path.relative_to(root).as_posix()
+            for folder in PRODUCT_CODE for path in sorted((root / folder).rglob("*"))
+            if path.suffix in (".h", ".cpp", ".c", ".rc", ".idl", ".mc")
+            and SETTINGS_KEY.search(path.read_text(errors="replace"))]
 
 
 def where(root, path, target):
@@ -63,6 +76,11 @@ def check(root):
             layer = t.split("/")[0]
             if layer in LIBRARY_LAYERS and LIBRARY_LAYERS.index(layer) > LIBRARY_LAYERS.index(own):
                 broken.append(where(root, path, t) + f": {own}/ lies below {layer}/")
+
+    spelled = settings_key_spellings(root)
+    if len(spelled) != 1:
+        broken.append(f"the settings key is spelled in {len(spelled)} files ({', '.join(spelled) or 'none'}): "
+                      "spell it once (common/registry.h) and build every setting's path from it")
     return broken
 
 
