@@ -1,10 +1,28 @@
 #include "common/file_names.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cwctype>
+#endif
+
 #include <algorithm>
 #include <cstdio>
-#include <cwctype>
 
 namespace kb {
+
+bool sameName(std::wstring_view a, std::wstring_view b) {
+#ifdef _WIN32
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+#else
+    // The fuzz targets build the host's parsers natively, without Windows;
+    // there the C library folds the letters.
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return std::towupper(static_cast<wint_t>(x)) == std::towupper(static_cast<wint_t>(y));
+           });
+#endif
+}
 
 namespace {
 
@@ -26,24 +44,18 @@ bool isRefusedCharacter(wchar_t c) {
     return kLookAlikes.find(c) != std::wstring_view::npos;
 }
 
-bool sameLetters(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-    }
-    return true;
-}
-
 // CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 (also with the
-// superscript digits Windows accepts there), before any extension.
+// superscript digits Windows accepts there), before any extension and the
+// blanks before it; and CONIN$ and CONOUT$, which open the console, the same
+// way. COM0 and LPT0 name no device.
 bool isDeviceName(std::wstring_view name) {
     std::wstring_view base = name.substr(0, name.find(L'.'));
     while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
-    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
-        if (sameLetters(base, device)) return true;
+    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (sameName(base, device)) return true;
     }
     if (base.size() != 4) return false;
-    if (!sameLetters(base.substr(0, 3), L"COM") && !sameLetters(base.substr(0, 3), L"LPT")) return false;
+    if (!sameName(base.substr(0, 3), L"COM") && !sameName(base.substr(0, 3), L"LPT")) return false;
     wchar_t digit = base[3];
     return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
@@ -53,7 +65,7 @@ bool isActiveExtension(std::wstring_view name) {
     if (dot == std::wstring_view::npos) return false;
     std::wstring_view extension = name.substr(dot + 1);
     for (size_t i = 0; i < kActiveContentExtensionCount; ++i) {
-        if (sameLetters(extension, kActiveContentExtensions[i])) return true;
+        if (sameName(extension, kActiveContentExtensions[i])) return true;
     }
     return false;
 }
@@ -89,6 +101,8 @@ bool hasPlainSegments(std::wstring_view path) {
     }
     return true;
 }
+
+bool isPhysicalPath(std::wstring_view path) { return path.find(L':') != std::wstring_view::npos; }
 
 bool holdsPathSyntax(std::wstring_view name) { return std::any_of(name.begin(), name.end(), isPathSyntax); }
 

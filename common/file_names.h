@@ -1,5 +1,5 @@
 // The one rule for a name that must stay a single file inside a known
-// folder, whoever supplies it.
+// folder, whoever supplies it, and the one way names compare.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +8,19 @@
 
 namespace kb {
 
+// Ordinal, case-insensitive comparison, as the file system compares names.
+// Every comparison of names in any letter case goes through it: file and
+// device names, extensions, and the host's header, member and language names.
+bool sameName(std::wstring_view a, std::wstring_view b);
+
 // True when name can only mean one file directly inside the folder it is
 // joined to. Refused: no name, "." and "..", control characters, path
 // separators and the look-alikes that a code page conversion turns into
 // them, drive and stream colons, the characters Windows refuses in names
 // (* ? " < > |), a trailing dot or blank (which Windows drops, so that
 // "page.asp." would be written as "page.asp"), and device names such as
-// CON or LPT1, with or without an extension.
+// CON, LPT1 or CONIN$, with or without an extension. Every product refuses
+// names by this one rule, the host's request paths included.
 bool isPlainFileName(std::wstring_view name);
 
 // The extensions of names that a web server runs, hands to a handler, or
@@ -36,6 +42,11 @@ bool isDownloadName(std::wstring_view name);
 // reads "..." as "..", so such a segment reaches somewhere other than it
 // says once the path is resolved.
 bool hasPlainSegments(std::wstring_view path);
+
+// True when path is a path on disk and not a path of the web site: it holds
+// a colon, a drive's or a stream's, which no path of a site does. A network
+// path (\\server\share) holds none, so it is taken for a path of the site.
+bool isPhysicalPath(std::wstring_view path);
 
 // True when name, joined to a folder's path, would not stay one name: it
 // holds a path separator, a colon (a drive or a stream) or a control

@@ -1,8 +1,8 @@
 #include "common/file_system.h"
 
 #include "common/errors.h"
+#include "common/file_names.h"
 #include "common/handles.h"
-
 
 namespace kb {
 
@@ -106,11 +106,6 @@ UniqueFile holdDirectory(const std::wstring& path) {
 UniqueFile openDirectoryForRemoval(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), DELETE | FILE_LIST_DIRECTORY, kShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
-bool sameName(std::wstring_view a, std::wstring_view b) {
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
 }
 
 std::wstring fullPathName(const std::wstring& path) {

@@ -56,9 +56,6 @@ UniqueFile holdDirectory(const std::wstring& path);
 // fails in turn, and so does listing the directory.
 UniqueFile openDirectoryForRemoval(const std::wstring& path);
 
-// Ordinal, case-insensitive comparison, as the file system compares names.
-bool sameName(std::wstring_view a, std::wstring_view b);
-
 // The absolute form of path as the system resolves it before any file is
 // opened ("." and ".." folded, trailing dots and blanks dropped); "" when it
 // has none.

@@ -9,8 +9,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kb {
+
+// The key below HKEY_LOCAL_MACHINE that holds every setting of the products:
+// the switches, the log file and the cipher, each the default value of a
+// subkey of its own. It is spelled here and nowhere else
+// (tools/check_layout.py keeps it so).
+inline constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Kestrelbay\\Crateload\\";
+
+// The path of one setting's subkey below kSettingsKey.
+inline std::wstring settingPath(std::wstring_view name) { return kSettingsKey + std::wstring(name); }
 
 // The default value of HKLM\path in one view (KEY_WOW64_64KEY or
 // KEY_WOW64_32KEY), or nothing when the key or a string value is missing or

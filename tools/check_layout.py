@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks that dependencies run one way, as the folders say:
+r"""Checks that dependencies run one way, as the folders say:
 
 - common/ includes nothing from the three products;
 - lspzipx/ and asphost/ include nothing from component/;
@@ -9,7 +9,10 @@
 - inside lspzipx/, a folder includes only itself and the folders below it,
   in the order of LIBRARY_LAYERS;
 - one thing has one name: no product file is named "spec" for the source
-  list (PRODUCTS below).
+  list (PRODUCTS below);
+- the settings key (Kestrelbay\Crateload, with one backslash or two) is
+  spelled in exactly one source file of common/ and the three products, so
+  that every setting's path is built from that one spelling.
 
 Prints one line per broken rule and exits non-zero when there is any.
 usage: tools/check_layout.py [ROOT]
@@ -23,6 +26,7 @@ LIBRARY_LAYERS = ["base", "format", "crypto", "io", "source", "deflate", "archiv
 PRODUCTS = ["common", "component", "lspzipx", "asphost"]
 OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page", "log"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+SETTINGS_KEY = re.compile(r"Kestrelbay\\+Crateload")
 
 
 def includes(path):
@@ -31,6 +35,14 @@ def includes(path):
 
 def sources(folder):
     return sorted(p for p in folder.rglob("*") if p.suffix in (".h", ".cpp", ".c"))
+
+
+def settings_key_spellings(root):
+    """The source files, resources and interface files that spell the settings key."""
+    return [path.relative_to(root).as_posix()
+            for folder in PRODUCTS for path in sorted((root / folder).rglob("*"))
+            if path.suffix in (".h", ".cpp", ".c", ".rc", ".idl", ".mc")
+            and SETTINGS_KEY.search(path.read_text(errors="replace"))]
 
 
 def where(root, path, target):
@@ -70,6 +82,10 @@ def check(root):
     for product in PRODUCTS:
         broken += [f"{p.relative_to(root)}: a source list is called a source list, not a spec"
                    for p in (root / product).rglob("*") if "spec" in p.name.lower()]
+    spelled = settings_key_spellings(root)
+    if len(spelled) != 1:
+        broken.append(f"the settings key is spelled in {len(spelled)} files ({', '.join(spelled) or 'none'}): "
+                      "spell it once (common/registry.h) and build every setting's path from it")
     return broken
 
 

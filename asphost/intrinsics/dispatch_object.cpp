@@ -1,11 +1,11 @@
 #include "intrinsics/dispatch_object.h"
 
 #include "common/errors.h"
+#include "common/file_names.h"
 #include "common/text.h"
 #include "intrinsics/page_deadline.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <new>
 
 namespace asphost {
@@ -21,14 +21,6 @@ const VARIANT& lookThrough(const VARIANT& v) {
 }
 
 bool isMissing(const VARIANT& v) { return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND; }
-
-bool equalsNoCase(const std::wstring& a, const wchar_t* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return i == a.size() && !b[i];
-}
 
 class Enumerator final : public kb::ComObject<IEnumVARIANT, IID_IEnumVARIANT> {
 public:
@@ -207,7 +199,7 @@ STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, 
     // Member names are matched in any letter case, as in IIS.
     ids[0] = DISPID_UNKNOWN;
     for (const Member& m : members_) {
-        if (names[0] && equalsNoCase(m.name, names[0])) {
+        if (names[0] && kb::sameName(m.name, names[0])) {
             ids[0] = m.id;
             break;
         }

@@ -1,5 +1,7 @@
 #include "intrinsics/request.h"
 
+#include "common/file_names.h"
+
 #include <cwctype>
 
 namespace asphost {
@@ -12,14 +14,6 @@ std::wstring lowerCase(std::wstring_view s) {
     std::wstring out(s);
     for (wchar_t& c : out) c = static_cast<wchar_t>(std::towlower(c));
     return out;
-}
-
-bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
 }
 
 std::wstring joined(const std::vector<std::wstring>& values) {
@@ -139,7 +133,7 @@ Request::Request(const RequestData& data) : DispatchObject(L"Request") {
     NameValues cookies;
     for (const auto& [name, value] : data.headers) {
         variables.emplace_back(headerVariableName(name), value);
-        if (equalsNoCase(name, L"Cookie")) {
+        if (kb::sameName(name, L"Cookie")) {
             NameValues some = parseCookies(value);
             cookies.insert(cookies.end(), some.begin(), some.end());
         }

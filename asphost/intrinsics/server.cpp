@@ -1,5 +1,6 @@
 #include "intrinsics/server.h"
 
+#include "common/file_names.h"
 #include "common/text.h"
 #include "intrinsics/page_deadline.h"
 #include "paths/virtual_path.h"
@@ -49,7 +50,7 @@ Server::Server(std::shared_ptr<PageEnvironment> environment)
 }
 
 std::wstring Server::mapPath(const PageEnvironment& environment, const std::wstring& path) {
-    if (path.find(L':') != std::wstring::npos) {
+    if (kb::isPhysicalPath(path)) {
         throw ScriptException{E_FAIL, L"Server.MapPath()",
                               L"ASP 0172: Invalid Path. The Path parameter for the MapPath method must be a virtual path. "
                               L"A physical path was used."};

@@ -1,5 +1,6 @@
 #include "page/page_parser.h"
 
+#include "common/file_names.h"
 #include "paths/virtual_path.h"
 
 #include <algorithm>
@@ -14,11 +15,6 @@ constexpr int kMaxIncludeDepth = 16;
 
 bool startsWithAt(std::wstring_view text, size_t at, std::wstring_view what) {
     return text.substr(at, what.size()) == what;
-}
-
-bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
 }
 
 int linesIn(std::wstring_view text) { return static_cast<int>(std::count(text.begin(), text.end(), L'\n')); }
@@ -91,7 +87,7 @@ bool matchInclude(std::wstring_view text, size_t at, IncludeDirective& out) {
     size_t i = at + 4;
     auto skipBlanks = [&] { while (i < text.size() && std::iswspace(text[i])) ++i; };
     auto word = [&](std::wstring_view w) {
-        if (i + w.size() <= text.size() && equalsNoCase(text.substr(i, w.size()), w)) {
+        if (i + w.size() <= text.size() && kb::sameName(text.substr(i, w.size()), w)) {
             i += w.size();
             return true;
         }
@@ -141,7 +137,7 @@ void readDirective(std::wstring_view body, const SourcePos& pos, Language& langu
                 value = body.substr(start, i - start);
             }
         }
-        if (equalsNoCase(name, L"LANGUAGE") && !languageFromName(value, language)) {
+        if (kb::sameName(name, L"LANGUAGE") && !languageFromName(value, language)) {
             throw PageError(pos, L"Invalid default script language '" + std::wstring(value) + L"' in the page directive.");
         }
     }
@@ -255,11 +251,11 @@ private:
 }  // namespace
 
 bool languageFromName(std::wstring_view name, Language& language) {
-    if (equalsNoCase(name, L"VBScript")) {
+    if (kb::sameName(name, L"VBScript")) {
         language = Language::VBScript;
         return true;
     }
-    if (equalsNoCase(name, L"JScript") || equalsNoCase(name, L"JavaScript")) {
+    if (kb::sameName(name, L"JScript") || kb::sameName(name, L"JavaScript")) {
         language = Language::JScript;
         return true;
     }

@@ -1,5 +1,7 @@
 #include "page/script_builder.h"
 
+#include "common/file_names.h"
+
 #include <cwctype>
 
 namespace asphost {
@@ -23,10 +25,8 @@ bool takeOptionExplicit(std::wstring& code) {
             while (i < code.size() && (code[i] == L' ' || code[i] == L'\t')) ++i;
             if (i == gap) return false;
         }
-        for (wchar_t c : kWords[w]) {
-            if (i >= code.size() || std::towlower(code[i]) != c) return false;
-            ++i;
-        }
+        if (!kb::sameName(std::wstring_view(code).substr(i, kWords[w].size()), kWords[w])) return false;
+        i += kWords[w].size();
     }
     if (i < code.size() && (std::iswalnum(code[i]) || code[i] == L'_')) return false;
     for (size_t k = start; k < i; ++k) code[k] = L' ';

@@ -1,5 +1,7 @@
 #include "paths/virtual_path.h"
 
+#include "common/file_names.h"
+
 #include <algorithm>
 #include <cwctype>
 #include <vector>
@@ -18,23 +20,6 @@ std::vector<std::wstring> splitSegments(std::wstring_view path) {
         start = slash + 1;
     }
     return out;
-}
-
-std::wstring upper(std::wstring_view s) {
-    std::wstring out(s);
-    for (wchar_t& c : out) c = static_cast<wchar_t>(std::towupper(c));
-    return out;
-}
-
-// CON, NUL, COM1 and the rest open a device whatever directory they are in
-// and whatever extension follows them.
-bool isDeviceName(std::wstring_view segment) {
-    std::wstring base = upper(segment.substr(0, segment.find(L'.')));
-    static const wchar_t* const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const wchar_t* name : kFixed) {
-        if (base == name) return true;
-    }
-    return base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT")) && base[3] >= L'0' && base[3] <= L'9';
 }
 
 }  // namespace
@@ -84,14 +69,9 @@ std::wstring virtualDirectory(std::wstring_view virtualPath) {
 
 std::optional<std::wstring> safeRequestPath(std::wstring_view decodedPath) {
     if (decodedPath.empty() || decodedPath[0] != L'/') return std::nullopt;
-    for (wchar_t c : decodedPath) {
-        if (c < 0x20 || c == L':' || c == L'\\' || c == L'*' || c == L'?' || c == L'"' || c == L'<' || c == L'>' || c == L'|') {
-            return std::nullopt;
-        }
-    }
     for (const std::wstring& s : splitSegments(decodedPath.substr(1))) {
         if (s.empty() || s == L"." || s == L"..") continue;
-        if (s.back() == L'.' || s.back() == L' ' || isDeviceName(s)) return std::nullopt;
+        if (!kb::isPlainFileName(s)) return std::nullopt;
     }
     return resolveVirtualPath(L"/", decodedPath);
 }

@@ -22,10 +22,12 @@ std::wstring physicalPath(std::wstring_view root, std::wstring_view virtualPath)
 std::wstring virtualDirectory(std::wstring_view virtualPath);
 
 // Checks a decoded request path before it goes near the file system: it must
-// be "/"-rooted, stay below the root, and name no drive, stream, device or
-// name that Windows would silently alter (a trailing dot or blank would
-// otherwise serve a page's source as a static file). Returns the normalised
-// virtual path, or nothing when the request must be refused.
+// be "/"-rooted, stay below the root, and each of its segments must be a
+// plain file name by the products' one rule (kb::isPlainFileName): no drive,
+// stream, device, refused character or name that Windows would silently
+// alter (a trailing dot or blank would otherwise serve a page's source as a
+// static file). Returns the normalised virtual path, or nothing when the
+// request must be refused.
 std::optional<std::wstring> safeRequestPath(std::wstring_view decodedPath);
 
 // The lower-case extension of a path's last segment, with its dot ("" when none).

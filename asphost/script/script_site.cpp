@@ -1,10 +1,9 @@
 #include "script/script_site.h"
 
 #include "common/errors.h"
+#include "common/file_names.h"
 #include "common/text.h"
 #include "intrinsics/dispatch_object.h"
-
-#include <cwchar>
 
 namespace asphost {
 
@@ -49,7 +48,7 @@ STDMETHODIMP ScriptSite::GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item
         *item = nullptr;
     }
     for (auto& [itemName, object] : items_) {
-        if (_wcsicmp(itemName.c_str(), name) != 0) continue;
+        if (!kb::sameName(itemName, name)) continue;
         if (mask & SCRIPTINFO_IUNKNOWN) {
             *item = object.get();
             object->AddRef();

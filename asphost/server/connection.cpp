@@ -1,5 +1,6 @@
 #include "server/connection.h"
 
+#include "common/file_names.h"
 #include "common/text.h"
 #include "paths/virtual_path.h"
 #include "server/socket.h"
@@ -187,7 +188,7 @@ private:
             {L"LOGON_USER", L""},
         };
         for (const auto& [name, value] : parseCookies(fromUtf8(http.header("Cookie")))) {
-            if (_wcsicmp(name.c_str(), kSessionCookie) == 0) page.sessionCookie = value;
+            if (kb::sameName(name, kSessionCookie)) page.sessionCookie = value;
         }
         SocketSink sink(socket_, headOnly);
         std::optional<PageFailure> failure = runPage(site_, page, sink);

@@ -1,5 +1,6 @@
 #include "web/http_message.h"
 
+#include "common/file_names.h"
 #include "common/text.h"
 
 namespace asphost {
@@ -17,7 +18,7 @@ std::string formatResponseHead(const ResponseHead& head) {
     bool cacheControl = false;
     for (const auto& [name, value] : head.headers) {
         text += name + L": " + value + L"\r\n";
-        cacheControl = cacheControl || _wcsicmp(name.c_str(), L"Cache-Control") == 0;
+        cacheControl = cacheControl || kb::sameName(name, L"Cache-Control");
     }
     if (!cacheControl) text += L"Cache-Control: private\r\n";
     text += L"X-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n";
@@ -34,7 +35,7 @@ std::wstring contentTypeFor(std::wstring_view extension) {
         {L".ico", L"image/x-icon"}, {L".webp", L"image/webp"},
     };
     for (const auto& [ext, type] : kTypes) {
-        if (_wcsicmp(ext, std::wstring(extension).c_str()) == 0) return type;
+        if (kb::sameName(ext, extension)) return type;
     }
     return L"application/octet-stream";
 }

@@ -1,17 +1,14 @@
 #include "web/http_request.h"
 
-#include <cctype>
+#include "common/file_names.h"
 
 namespace asphost {
 
 namespace {
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-    }
-    return true;
+// Header names are tokens, ASCII only, so each byte widens to itself.
+bool sameHeaderName(std::string_view a, std::string_view b) {
+    return kb::sameName(std::wstring(a.begin(), a.end()), std::wstring(b.begin(), b.end()));
 }
 
 std::string_view trim(std::string_view s) {
@@ -52,7 +49,7 @@ std::string_view nextLine(std::string_view text, size_t& at) {
 
 std::string HttpRequest::header(std::string_view name) const {
     for (const auto& [key, value] : headers) {
-        if (equalsNoCase(key, name)) return value;
+        if (sameHeaderName(key, name)) return value;
     }
     return {};
 }
@@ -107,7 +104,7 @@ std::optional<HttpRequest> parseRequestHead(std::string_view head) {
 std::optional<uint64_t> declaredContentLength(const HttpRequest& request) {
     std::optional<uint64_t> length;
     for (const auto& [name, value] : request.headers) {
-        if (!equalsNoCase(name, "Content-Length")) continue;
+        if (!sameHeaderName(name, "Content-Length")) continue;
         if (value.empty() || value.size() > 18) return std::nullopt;
         uint64_t n = 0;
         for (char c : value) {

@@ -3,7 +3,7 @@
 // library (which also registers the interface for marshalling); and the
 // Event Log source whose messages the DLL carries.
 #include "common/errors.h"
-#include "common/file_system.h"
+#include "common/file_names.h"
 #include "common/handles.h"
 #include "component/module.h"
 #include "log/failure_log.h"

@@ -12,9 +12,9 @@ namespace kb::log {
 
 inline constexpr wchar_t kEventSource[] = L"Crateload";
 
-// The file named by the default value of the key LogFile below
-// HKLM\SOFTWARE\Kestrelbay\Crateload (either registry view), read at every
-// failure as the switches are read at every set; "" when none is set.
+// The file named by the default value of the key LogFile below the settings
+// key (kb::kSettingsKey; either registry view), read at every failure as the
+// switches are read at every set; "" when none is set.
 std::wstring logFilePath();
 
 // Appends line and a line break to the file at path, in UTF-8, creating

@@ -1,5 +1,6 @@
 #include "maintenance/file_listing.h"
 
+#include "common/file_names.h"
 #include "common/file_system.h"
 #include "common/text.h"
 #include "page/site_paths.h"
@@ -27,8 +28,7 @@ CountOutcome listFiles(const ListingRequest& request, Page& page) {
         if (request.root.empty()) {
             code = status::NoListDirectory;
         } else {
-            // Only a colon marks a physical path here.
-            directory = contains(request.root, L':') ? request.root : mapSoundPath(request.root, page);
+            directory = isPhysicalPath(request.root) ? request.root : mapSoundPath(request.root, page);
             if (directory.empty() || (request.withinSite && !liesWithinSite(directory, siteFolder(page)))) {
                 code = status::ListDirectoryNotFound;
             }

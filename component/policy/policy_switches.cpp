@@ -88,7 +88,7 @@ void reportNotUnderstood(Switch s, REGSAM view, const std::wstring& path, const 
 }  // namespace
 
 bool isSwitchOn(Switch s) {
-    std::wstring path = std::wstring(kBasePath) + switchName(s);
+    std::wstring path = settingPath(switchName(s));
     bool on = false;
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         std::optional<MachineValue> value = readMachineValue(path, view);
@@ -105,9 +105,11 @@ Failure refusal(const std::wstring& operation, Switch s, std::wstring value) {
             std::move(value), 0};
 }
 
-bool isPhysicalPath(std::wstring_view value) { return value.find_first_of(L"\\:") != std::wstring_view::npos; }
+bool mayBePhysical(std::wstring_view value) {
+    return isPhysicalPath(value) || value.find(L'\\') != std::wstring_view::npos;
+}
 
-bool refusesPath(bool switchOn, std::wstring_view value) { return switchOn && isPhysicalPath(value); }
+bool refusesPath(bool switchOn, std::wstring_view value) { return switchOn && mayBePhysical(value); }
 
 // Any non-zero value turns an option on where it is used, so any non-zero
 // value is refused here: a native caller's 1 is as true as a script's -1.

@@ -1,5 +1,5 @@
 // The administrator's four switches. Each is the default value of its own
-// subkey below HKLM\SOFTWARE\Kestrelbay\Crateload\, read afresh at every set
+// subkey below the settings key (kb::kSettingsKey), read afresh at every set
 // of the property it guards, and on only when it is exactly "1".
 #pragma once
 
@@ -19,8 +19,6 @@ enum class Switch {
     DisableDeleteOriginalFiles,
     AllowVirtualFileListOnly,
 };
-
-inline constexpr wchar_t kBasePath[] = L"SOFTWARE\\Kestrelbay\\Crateload\\";
 
 const wchar_t* switchName(Switch s);
 // The paragraph a refused set writes into the page.
@@ -43,8 +41,11 @@ std::wstring describeSetting(const MachineValue& value);
 // each view of each switch.
 bool isSwitchOn(Switch s);
 
-// A value holding "\" or ":" is a physical path; anything else is a path of the web site.
-bool isPhysicalPath(std::wstring_view value);
+// True when a value may name a place outside the site: a physical path
+// (kb::isPhysicalPath), or a value holding "\", as a network path
+// (\\server\share) and a path from the drive's root do. The switches and
+// the download root refuse both.
+bool mayBePhysical(std::wstring_view value);
 
 // A refusal as the log records it: what was refused, by which switch.
 Failure refusal(const std::wstring& operation, Switch s, std::wstring value);

@@ -1,6 +1,7 @@
 #include "zip/busy_flag.h"
 
 #include "common/clock.h"
+#include "common/file_names.h"
 #include "common/file_system.h"
 #include "common/handles.h"
 
@@ -77,7 +78,7 @@ bool BusyFlag::freshFlagExcept(Stamp now, const std::wstring& own) {
     bool found = false;
     forEachEntry(dir_ + kPattern, Listing::Files, [&](const Entry& e) {
         auto stamp = parseFlagName(e.name);
-        if (!stamp || (!own.empty() && _wcsicmp(e.name.c_str(), own.c_str()) == 0)) return true;
+        if (!stamp || (!own.empty() && sameName(e.name, own))) return true;
         if (isFresh(*stamp, now)) {
             found = true;
         } else {

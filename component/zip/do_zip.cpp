@@ -46,18 +46,17 @@ std::optional<std::wstring> mapSourceList(const std::wstring& sourceList, Page& 
     // The library refuses what does not parse, with the same parser; nothing
     // of it is mapped.
     if (!items) return sourceList;
-    auto isVirtual = [](const std::wstring& item) { return !contains(item, L':'); };
-    bool anyVirtual = std::any_of(items->begin(), items->end(), isVirtual);
+    bool allPhysical = std::all_of(items->begin(), items->end(), isPhysicalPath);
     std::wstring site = withinSite ? siteFolder(page) : std::wstring();
     for (auto& item : *items) {
-        if (isVirtual(item)) {
+        if (!isPhysicalPath(item)) {
             item = mapSoundPath(item, page);
             if (item.empty()) return std::nullopt;
         }
         // Physical items too: a list mapped by an earlier call is physical now.
         if (withinSite && !liesWithinSite(item, site)) return std::nullopt;
     }
-    return anyVirtual ? joinSourceList(*items) : sourceList;
+    return allPhysical ? sourceList : joinSourceList(*items);
 }
 
 std::wstring downloadAddress(const std::wstring& virtualRoot, const std::wstring& directory,
@@ -105,7 +104,7 @@ Stop checkTarget(const ZipRequest& request, const std::wstring& virtualRoot, Pag
     // One file inside the new directory, whatever later reads the name, and
     // one that the web server will only ever hand out.
     if (!isDownloadName(request.zipFileName)) return {status::InvalidZipFileName, request.zipFileName};
-    if (policy::isPhysicalPath(virtualRoot)) return {status::TargetRootPhysical, virtualRoot};
+    if (policy::mayBePhysical(virtualRoot)) return {status::TargetRootPhysical, virtualRoot};
     root = mapSoundPath(virtualRoot, page);
     if (root.empty()) return {status::TargetRootNotFound, virtualRoot};
     root = withTrailingBackslash(root);

@@ -1,6 +1,6 @@
 #include "deflate/store_rule.h"
 
-#include <windows.h>
+#include "common/file_names.h"
 
 namespace lsz {
 
@@ -21,10 +21,7 @@ bool isPrecompressedName(std::wstring_view name) {
     if (dot == std::wstring_view::npos || name[dot] != L'.') return false;
     std::wstring_view extension = name.substr(dot + 1);
     for (auto known : kPrecompressed) {
-        if (::CompareStringOrdinal(extension.data(), static_cast<int>(extension.size()), known.data(),
-                                   static_cast<int>(known.size()), TRUE) == CSTR_EQUAL) {
-            return true;
-        }
+        if (kb::sameName(extension, known)) return true;
     }
     return false;
 }

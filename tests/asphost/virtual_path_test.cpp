@@ -1,6 +1,8 @@
 // Virtual paths: MapPath's rules and the checks on request paths.
 #include "paths/virtual_path.h"
 
+#include "common/file_names.h"
+
 #include <gtest/gtest.h>
 
 namespace asphost {
@@ -44,8 +46,26 @@ TEST(VirtualPath, RequestPathsThatMustBeRefused) {
     };
     for (const wchar_t* path : refused) EXPECT_FALSE(safeRequestPath(path)) << path;
     EXPECT_EQ(safeRequestPath(L"/a/./b/../c.zip"), L"/a/c.zip");
-    EXPECT_EQ(safeRequestPath(L"/console.txt"), L"/console.txt");
-    EXPECT_EQ(safeRequestPath(L"/com10"), L"/com10");
+}
+
+TEST(VirtualPath, RequestSegmentsFollowTheSharedNameRule) {
+    // A segment passes exactly when the products' name rule takes it as a
+    // plain file name: superscript device digits, the console's names, a blank
+    // before the extension and a look-alike slash are refused; COM0 and LPT0
+    // name no device.
+    struct Case {
+        const wchar_t* name;
+        bool plain;
+    };
+    const Case cases[] = {
+        {L"COM\u00b9", false}, {L"lpt\u00b3.txt", false}, {L"CONIN$", false}, {L"conout$.log", false},
+        {L"CON .txt", false},   {L"a\uff0fb.asp", false},  {L"COM0", true},    {L"LPT0.txt", true},
+        {L"com10", true},       {L"console.txt", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kb::isPlainFileName(c.name), c.plain) << c.name;
+        EXPECT_EQ(safeRequestPath(std::wstring(L"/files/") + c.name).has_value(), c.plain) << c.name;
+    }
 }
 
 TEST(VirtualPath, Extensions) {

@@ -31,8 +31,8 @@ TARGETS = {
     "source_list": ["common/source_list.cpp"],
     "html_escape": ["common/html_escape.cpp"],
     "http_request": ["asphost/web/http_request.cpp", "asphost/web/percent_encoding.cpp",
-                     "asphost/paths/virtual_path.cpp"],
-    "page_parser": ["asphost/page/page_parser.cpp", "asphost/paths/virtual_path.cpp"],
+                     "asphost/paths/virtual_path.cpp", "common/file_names.cpp"],
+    "page_parser": ["asphost/page/page_parser.cpp", "asphost/paths/virtual_path.cpp", "common/file_names.cpp"],
 }
 # The library's codes: anything else from lspzip is a crash.
 LIBRARY_CODES = {0, 151, 152, 153, 158, 159, 162, 163, 167, 169, 178, 182, 183, 184, 189}

@@ -22,7 +22,7 @@ TEST(FileNames, OnlyPlainNamesOfOneFile) {
         std::wstring(L"evil2.asp") + L'\0' + L".zip", L"tab\t.zip", L"del\x7f.zip", L"c1\x85.zip",
         // Windows drops these, or opens a device.
         L"page.asp.", L"page.asp ", L"CON", L"con.zip", L"NUL.txt", L"aux", L"COM1.zip", L"lpt9", L"COM\u00b9.zip",
-        L"CON .zip"};
+        L"CON .zip", L"CONIN$", L"conout$.zip"};
     for (const std::wstring& name : bad) EXPECT_FALSE(isPlainFileName(name)) << testing::PrintToString(name);
 }
 
