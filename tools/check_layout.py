@@ -12,7 +12,13 @@ r"""Checks that dependencies run one way, as the folders say:
   list (PRODUCTS below);
 - the settings key (Kestrelbay\Crateload, with one backslash or two) is
   spelled in exactly one source file of common/ and the three products, so
-  that every setting's path is built from that one spelling.
+  that every setting's path is built from that one spelling;
+- of lspzipx/, component/ includes only its public header lspzipx/lspzipx.h,
+  which includes no file of ours, so that every folder may include it;
+- that header is the one place the DLL's calls (the names its .def file
+  exports) are declared: no other header declares them, and a source file
+  that declares or defines one includes the header, so that the compiler
+  holds both sides to one signature.
 
 Prints one line per broken rule and exits non-zero when there is any.
 usage: tools/check_layout.py [ROOT]
@@ -27,6 +33,9 @@ PRODUCTS = ["common", "component", "lspzipx", "asphost"]
 OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page", "log"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 SETTINGS_KEY = re.compile(r"Kestrelbay\\+Crateload")
+PUBLIC_HEADER = "lspzipx/lspzipx.h"
+EXPORT_LIST = "lspzipx/api/lspzipx.def"
+COMMENT = re.compile(r"//[^\n]*|/\*.*?\*/", re.DOTALL)
 
 
 def includes(path):
@@ -43,6 +52,44 @@ def settings_key_spellings(root):
             for folder in PRODUCTS for path in sorted((root / folder).rglob("*"))
             if path.suffix in (".h", ".cpp", ".c", ".rc", ".idl", ".mc")
             and SETTINGS_KEY.search(path.read_text(errors="replace"))]
+
+
+def tree_sources(root):
+    """Every source file of the tree, the build's fetched sources left out."""
+    return [p for p in sources(root)
+            if not any(part == "build" or part.startswith(".") for part in p.relative_to(root).parts)]
+
+
+def declaration(names):
+    """A line that declares or defines one of names: a type before the name,
+    a parenthesis after it, and no call's syntax (=, (, return) before it."""
+    alternatives = "|".join(sorted(map(re.escape, names), key=len, reverse=True))
+    return re.compile(r'^[ \t]*(?:extern[ \t]+"C"[ \t]+)?(?!return\b|else\b|case\b)'
+                      rf'[A-Za-z_][\w \t\n*]*?[\s*]({alternatives})[ \t]*\(', re.MULTILINE)
+
+
+def check_exports(root):
+    export_list = root / EXPORT_LIST
+    header = root / PUBLIC_HEADER
+    if not export_list.exists() or not header.exists():
+        return [f"{PUBLIC_HEADER} and {EXPORT_LIST} are where the library's calls are declared and exported"]
+    lines = export_list.read_text().splitlines()
+    names = [n.strip() for n in lines[lines.index("EXPORTS") + 1:] if n.strip()]
+    declares = declaration(names)
+    broken = []
+    declared = set(declares.findall(COMMENT.sub("", header.read_text(errors="replace"))))
+    broken += [f"{PUBLIC_HEADER} does not declare {n}, which {EXPORT_LIST} exports"
+               for n in names if n not in declared]
+    for path in tree_sources(root):
+        if path == header or not declares.search(COMMENT.sub("", path.read_text(errors="replace"))):
+            continue
+        relative = path.relative_to(root)
+        if path.suffix == ".h":
+            broken.append(f"{relative} declares the library's calls: {PUBLIC_HEADER} alone does")
+        elif not any(c == header for t in includes(path)
+                     for c in (path.parent / t, root / t, root / "lspzipx" / t)):
+            broken.append(f"{relative} declares the library's calls without including {PUBLIC_HEADER}")
+    return broken
 
 
 def where(root, path, target):
@@ -68,6 +115,13 @@ def check(root):
         for path in sources(component / folder):
             broken += [where(root, path, t) + ": an operation does not reach into the COM layer"
                        for t in includes(path) if t.startswith("component/")]
+    for path in sources(component):
+        broken += [where(root, path, t) + f": of lspzipx/, the component includes only {PUBLIC_HEADER}"
+                   for t in includes(path) if t.startswith("lspzipx/") and t != PUBLIC_HEADER]
+    header = root / PUBLIC_HEADER
+    if header.exists():
+        broken += [where(root, header, t) + ": the public header includes no file of ours"
+                   for t in includes(header)]
 
     library = root / "lspzipx"
     for path in sources(library):
@@ -86,7 +140,7 @@ def check(root):
     if len(spelled) != 1:
         broken.append(f"the settings key is spelled in {len(spelled)} files ({', '.join(spelled) or 'none'}): "
                       "spell it once (common/registry.h) and build every setting's path from it")
-    return broken
+    return broken + check_exports(root)
 
 
 def main():

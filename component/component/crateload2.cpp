@@ -108,7 +108,7 @@ STDMETHODIMP Crateload2::fileListing(VARIANT* FileSpecification, short* result) 
         try {
             pattern = optionalStringArg(FileSpecification);
         } catch (...) {
-            // A specification with no text form is the listing's general error.
+            // A pattern with no text form is the listing's general error.
             DWORD fault = currentExceptionCode();
             target.writeHtml(status::errorParagraph(status::FileListingGeneralError));
             record(faultFailure(L"fileListing", status::FileListingGeneralError, state_.fileListRoot, fault));

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "compressor/fault_report.h"
+#include "lspzipx/lspzipx.h"
 #include "status/status_messages.h"
 
 #include <mutex>
@@ -10,8 +11,6 @@
 namespace kb::compressor {
 
 namespace {
-
-constexpr int32_t kCreateArchive = 2;
 
 template <typename Fn>
 Fn function(HMODULE library, const char* name) {
@@ -41,13 +40,13 @@ int16_t drive(Password setPassword, Include include, Execute execute, const type
     if (!include) return status::CompressorAborted;
     if (include(source.c_str()) == 0) return status::SourceRefused;
     if (!execute) return status::CompressorAborted;
-    return status16(execute(zipPath.c_str(), kCreateArchive, request.rate, options));
+    return status16(execute(zipPath.c_str(), LSZIP_MODE_CREATE, request.rate, options));
 }
 
 int16_t runWide(HMODULE library, const Request& request) {
-    return drive<std::wstring>(function<PasswordWFn>(library, "LSZIP_PASSWORDW"),
-                               function<IncludeWFn>(library, "LSZIP_INCLUDEW"),
-                               function<ExecuteWFn>(library, "LSZIP_EXECUTEW"),
+    return drive<std::wstring>(function<lszip_passwordw_fn>(library, "LSZIP_PASSWORDW"),
+                               function<lszip_includew_fn>(library, "LSZIP_INCLUDEW"),
+                               function<lszip_executew_fn>(library, "LSZIP_EXECUTEW"),
                                request.password.empty() ? nullptr : request.password.c_str(), request.source,
                                request.zipPath, request);
 }
@@ -65,26 +64,28 @@ int16_t runAnsi(HMODULE library, const Request& request) {
     if (!source) return status::SourceRefused;
     std::optional<std::string> zipPath = toAnsiExact(request.zipPath);
     if (!zipPath) return status::InvalidZipFileName;
-    return drive<std::string>(function<PasswordFn>(library, "LSZIP_PASSWORD"),
-                              function<IncludeFn>(library, "LSZIP_INCLUDE"),
-                              function<ExecuteFn>(library, "LSZIP_EXECUTE"),
+    return drive<std::string>(function<lszip_password_fn>(library, "LSZIP_PASSWORD"),
+                              function<lszip_include_fn>(library, "LSZIP_INCLUDE"),
+                              function<lszip_execute_fn>(library, "LSZIP_EXECUTE"),
                               password.empty() ? nullptr : password.c_str(), *source, *zipPath, request);
 }
 
 bool hasWideCalls(HMODULE library) {
-    return function<PasswordWFn>(library, "LSZIP_PASSWORDW") && function<IncludeWFn>(library, "LSZIP_INCLUDEW") &&
-           function<ExecuteWFn>(library, "LSZIP_EXECUTEW");
+    return function<lszip_passwordw_fn>(library, "LSZIP_PASSWORDW") &&
+           function<lszip_includew_fn>(library, "LSZIP_INCLUDEW") &&
+           function<lszip_executew_fn>(library, "LSZIP_EXECUTEW");
 }
 
 }  // namespace
 
 int16_t optionWord(bool recurse, bool passwordGiven, bool deleteOriginals) {
-    // 0x4000: the download folder is ours, made for this archive; one that a
-    // link has taken the place of is refused, not written through.
-    int16_t word = recurse ? 0x6881 : 0x4001;
-    if (passwordGiven) word += 0x0010;
-    if (deleteOriginals) word += 0x0100;
-    return word;
+    // The download folder is ours, made for this archive: one that a link
+    // has taken the place of is refused, not written through.
+    int32_t word = LSZIP_OPTION_ALWAYS | LSZIP_OPTION_EXACT_FOLDER;
+    if (recurse) word |= LSZIP_OPTION_RECURSE | LSZIP_OPTION_KEEP_PATHS | LSZIP_OPTION_RESERVED;
+    if (passwordGiven) word |= LSZIP_OPTION_ENCRYPT;
+    if (deleteOriginals) word |= LSZIP_OPTION_DELETE_ORIGINALS;
+    return static_cast<int16_t>(word);
 }
 
 HMODULE loadLibraryBeside(const std::wstring& folder) {
@@ -110,7 +111,7 @@ Outcome explain(HMODULE library, const Request& request, int16_t status) {
         return outcome;
     }
     if (!library) return outcome;
-    auto lastError = function<LastErrorWFn>(library, "LSZIP_LASTERRORW");
+    auto lastError = function<lszip_lasterrorw_fn>(library, "LSZIP_LASTERRORW");
     std::wstring path(32768, L'\0');
     uint32_t system = 0;
     if (status != status::CompressorAborted && lastError &&

@@ -1,5 +1,5 @@
 // The binding to the compression library lspzipx.dll: the only code that
-// calls into it.
+// calls into it, through the declarations of its header lspzipx.h.
 #pragma once
 
 #include "common/secret.h"
@@ -16,17 +16,6 @@ inline constexpr wchar_t kLibraryName[] = L"lspzipx.dll";
 // The option word handed to LSZIP_EXECUTE.
 int16_t optionWord(bool recurse, bool passwordGiven, bool deleteOriginals);
 
-// The library's calls. The W forms take UTF-16 strings; the others take the
-// system's ANSI code page.
-using PasswordFn = int32_t(__stdcall*)(const char* password);
-using IncludeFn = int32_t(__stdcall*)(const char* specification);
-using ExecuteFn = int32_t(__stdcall*)(const char* zipPath, int32_t mode, int32_t rate, int32_t options);
-using PasswordWFn = int32_t(__stdcall*)(const wchar_t* password);
-using IncludeWFn = int32_t(__stdcall*)(const wchar_t* specification);
-using ExecuteWFn = int32_t(__stdcall*)(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options);
-// Optional: the calling thread's latest execute, its path and system error.
-using LastErrorWFn = int32_t(__stdcall*)(wchar_t* path, int32_t pathChars, uint32_t* systemError);
-
 // Loads the library from folder (which ends in a backslash) by full path,
 // and failing that through the system's search without the current
 // directory, so that a DLL planted in the current directory is never taken.
@@ -34,7 +23,7 @@ using LastErrorWFn = int32_t(__stdcall*)(wchar_t* path, int32_t pathChars, uint3
 HMODULE loadLibraryBeside(const std::wstring& folder);
 
 struct Request {
-    std::wstring source;   // the source specification
+    std::wstring source;   // the source list
     std::wstring zipPath;  // the full path of the zip file to write
     short rate = 5;
     bool recurse = false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "crypto/entry_cipher.h"
+#include "lspzipx.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,18 +10,18 @@
 
 namespace lsz {
 
+// The option bits and the mode of lspzipx.h, under the library's own names.
 namespace option {
-constexpr int32_t Always = 0x0001;           // set by every caller; means nothing alone
-constexpr int32_t Encrypt = 0x0010;          // encrypt with the password given
-constexpr int32_t Recurse = 0x0080;          // descend into subdirectories
-constexpr int32_t DeleteOriginals = 0x0100;  // delete the zipped files after success
-constexpr int32_t KeepPaths = 0x0800;        // keep subdirectory paths in entry names
-constexpr int32_t Reserved = 0x2000;         // sent together with recursion; no meaning of its own
-constexpr int32_t ExactFolder = 0x4000;      // the target's folder must be itself, not a link
+constexpr int32_t Always = LSZIP_OPTION_ALWAYS;
+constexpr int32_t Encrypt = LSZIP_OPTION_ENCRYPT;
+constexpr int32_t Recurse = LSZIP_OPTION_RECURSE;
+constexpr int32_t DeleteOriginals = LSZIP_OPTION_DELETE_ORIGINALS;
+constexpr int32_t KeepPaths = LSZIP_OPTION_KEEP_PATHS;
+constexpr int32_t Reserved = LSZIP_OPTION_RESERVED;
+constexpr int32_t ExactFolder = LSZIP_OPTION_EXACT_FOLDER;
 }  // namespace option
 
-// The only mode: create a new archive, replacing the target only on success.
-constexpr int32_t kModeCreate = 2;
+constexpr int32_t kModeCreate = LSZIP_MODE_CREATE;
 
 struct ExecuteOptions {
     bool encrypt = false;

@@ -1,6 +1,8 @@
-// The codes LSZIP_EXECUTE returns. The component shows their texts, so each
-// failure picks the code whose message describes it best.
+// The codes LSZIP_EXECUTE returns, and the failure that carries one up to
+// it. The codes and their meanings are lspzipx.h's.
 #pragma once
+
+#include "lspzipx.h"
 
 #include <windows.h>
 
@@ -11,23 +13,25 @@
 
 namespace lsz {
 
+// The results under the library's own names; each value is written once,
+// in lspzipx.h.
 namespace code {
-constexpr int32_t Ok = 0;
-constexpr int32_t InvalidZipName = 151;     // the zip path cannot be used
-constexpr int32_t InvalidSource = 152;      // no or malformed source specification
-constexpr int32_t OutOfMemory = 153;
-constexpr int32_t InternalError = 158;      // a caller's contract broken, or our own fault
-constexpr int32_t FileNotMatched = 159;     // a file named without wildcards does not exist
-constexpr int32_t DuplicateName = 162;
-constexpr int32_t ListError = 163;          // a directory could not be listed
-constexpr int32_t NothingToDo = 167;
-constexpr int32_t CannotCreate = 169;
-constexpr int32_t ReadError = 178;          // a source could not be opened or read
-constexpr int32_t WriteError = 182;         // writing entry data failed
-constexpr int32_t CentralDirectoryError = 183;
-constexpr int32_t EndRecordError = 184;
-constexpr int32_t RenameFailed = 189;
-constexpr int32_t OriginalsKept = 190;      // the archive is complete, but some originals are still there
+constexpr int32_t Ok = LSZIP_OK;
+constexpr int32_t InvalidZipName = LSZIP_INVALID_ZIP_NAME;
+constexpr int32_t InvalidSource = LSZIP_INVALID_SOURCE;
+constexpr int32_t OutOfMemory = LSZIP_OUT_OF_MEMORY;
+constexpr int32_t InternalError = LSZIP_INTERNAL_ERROR;
+constexpr int32_t FileNotMatched = LSZIP_FILE_NOT_MATCHED;
+constexpr int32_t DuplicateName = LSZIP_DUPLICATE_NAME;
+constexpr int32_t ListError = LSZIP_LIST_ERROR;
+constexpr int32_t NothingToDo = LSZIP_NOTHING_TO_DO;
+constexpr int32_t CannotCreate = LSZIP_CANNOT_CREATE;
+constexpr int32_t ReadError = LSZIP_READ_ERROR;
+constexpr int32_t WriteError = LSZIP_WRITE_ERROR;
+constexpr int32_t CentralDirectoryError = LSZIP_CENTRAL_DIRECTORY_ERROR;
+constexpr int32_t EndRecordError = LSZIP_END_RECORD_ERROR;
+constexpr int32_t RenameFailed = LSZIP_RENAME_FAILED;
+constexpr int32_t OriginalsKept = LSZIP_ORIGINALS_KEPT;
 }  // namespace code
 
 // A failure with the library code to return, the system's own error and the

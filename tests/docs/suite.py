@@ -1,7 +1,8 @@
 """The documents hold to the code: the reference's status table is the
-code's own, every member of the interface has its section, the defaults
-it states are what a fresh object reads, and its examples run in a real
-page of the sample site without a script error."""
+code's own, its table of option bits is the library header's, every
+member of the interface has its section, the defaults it states are what a
+fresh object reads, and its examples run in a real page of the sample site
+without a script error."""
 
 import re
 import shutil
@@ -13,6 +14,7 @@ from harness import ROOT, text, win_path
 REFERENCE = ROOT / "docs" / "REFERENCE.md"
 IDL = ROOT / "component" / "component" / "kbaycl20.idl"
 FILE_NAMES = ROOT / "common" / "file_names.cpp"
+LIBRARY_HEADER = ROOT / "lspzipx" / "lspzipx.h"
 
 
 def members_table(reference):
@@ -40,6 +42,9 @@ def run(h):
     printed = re.search(r"<!-- active-extensions -->(.*?)<!-- /active-extensions -->", reference, re.S).group(1)
     h.check_equal("the reference prints the code's table of refused archive extensions",
                   re.findall(r"`\.(\w+)`", printed), re.findall(r'L"(\w+)"', table_code))
+    bits = re.findall(r"LSZIP_OPTION_(\w+) = 0x([0-9A-Fa-f]{4})", LIBRARY_HEADER.read_text())
+    h.check_equal("the reference's option bits are the library header's",
+                  re.findall(r"^\| 0x([0-9A-F]{4}) \| `(\w+)` \|", reference, re.M), [(v, n) for n, v in bits])
     declared = sorted(set(re.findall(r"HRESULT (\w+)\(", IDL.read_text())))
     documented = sorted(set(re.findall(r"^### (\w+)$", reference, re.M)))
     h.check_equal("every member of the interface has its section", documented, declared)

@@ -3,6 +3,8 @@
 // LSZIP_DOUBLE_INCLUDE and LSZIP_DOUBLE_EXECUTE (defaults 1, 1 and 0).
 // With LSZIP_DOUBLE_CRASH=1 (or 2, on a thread of its own) the execute calls fault instead of answering. The W
 // calls record their strings as UTF-8; each .def file exports a subset.
+#include "lspzipx/lspzipx.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -46,17 +48,17 @@ void record(const std::string& line) {
 
 }  // namespace
 
-extern "C" int32_t __stdcall LSZIP_PASSWORD(const char* password) {
+extern "C" int32_t LSZIP_CALL LSZIP_PASSWORD(const char* password) {
     record(std::string("PASSWORD ") + (password ? password : "(null)"));
     return answer("LSZIP_DOUBLE_PASSWORD", 1);
 }
 
-extern "C" int32_t __stdcall LSZIP_INCLUDE(const char* specification) {
-    record(std::string("INCLUDE ") + (specification ? specification : "(null)"));
+extern "C" int32_t LSZIP_CALL LSZIP_INCLUDE(const char* sources) {
+    record(std::string("INCLUDE ") + (sources ? sources : "(null)"));
     return answer("LSZIP_DOUBLE_INCLUDE", 1);
 }
 
-extern "C" int32_t __stdcall LSZIP_EXECUTE(const char* zipPath, int32_t mode, int32_t rate, int32_t options) {
+extern "C" int32_t LSZIP_CALL LSZIP_EXECUTE(const char* zipPath, int32_t mode, int32_t rate, int32_t options) {
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, " %d %d %d", mode, rate, options);
     record(std::string("EXECUTE ") + (zipPath ? zipPath : "(null)") + numbers);
@@ -76,17 +78,17 @@ std::string utf8(const wchar_t* text) {
 
 }  // namespace
 
-extern "C" int32_t __stdcall LSZIP_PASSWORDW(const wchar_t* password) {
+extern "C" int32_t LSZIP_CALL LSZIP_PASSWORDW(const wchar_t* password) {
     record("PASSWORDW " + utf8(password));
     return answer("LSZIP_DOUBLE_PASSWORD", 1);
 }
 
-extern "C" int32_t __stdcall LSZIP_INCLUDEW(const wchar_t* specification) {
-    record("INCLUDEW " + utf8(specification));
+extern "C" int32_t LSZIP_CALL LSZIP_INCLUDEW(const wchar_t* sources) {
+    record("INCLUDEW " + utf8(sources));
     return answer("LSZIP_DOUBLE_INCLUDE", 1);
 }
 
-extern "C" int32_t __stdcall LSZIP_EXECUTEW(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options) {
+extern "C" int32_t LSZIP_CALL LSZIP_EXECUTEW(const wchar_t* zipPath, int32_t mode, int32_t rate, int32_t options) {
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, " %d %d %d", mode, rate, options);
     record("EXECUTEW " + utf8(zipPath) + numbers);

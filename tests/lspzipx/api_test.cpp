@@ -4,6 +4,7 @@
 #include "base/library_codes.h"
 #include "common/handles.h"
 #include "common/text.h"
+#include "lspzipx/lspzipx.h"
 #include "scratch_dir.h"
 #include "test_data.h"
 
@@ -22,12 +23,13 @@ std::string ansi(const std::wstring& s) { return kb::toAnsiExact(s).value(); }
 
 using kb::test::ScratchDir;
 
-constexpr int32_t kPlain = 0x0001;
-constexpr int32_t kEncrypted = 0x0011;
-constexpr int32_t kRecursive = 0x2881;
+constexpr int32_t kPlain = LSZIP_OPTION_ALWAYS;
+constexpr int32_t kEncrypted = kPlain | LSZIP_OPTION_ENCRYPT;
+constexpr int32_t kRecursiveFlat = kPlain | LSZIP_OPTION_RECURSE;
+constexpr int32_t kRecursive = kRecursiveFlat | LSZIP_OPTION_KEEP_PATHS | LSZIP_OPTION_RESERVED;
 
-int32_t zip(const std::wstring& spec, const std::wstring& target, int32_t options = kPlain, int32_t rate = 5) {
-    if (!api::include(ansi(spec).c_str())) return -1;
+int32_t zip(const std::wstring& sourceList, const std::wstring& target, int32_t options = kPlain, int32_t rate = 5) {
+    if (!api::include(ansi(sourceList).c_str())) return -1;
     return api::execute(ansi(target).c_str(), 2, rate, options);
 }
 
@@ -59,7 +61,7 @@ TEST_F(ApiTest, RefusesCallsOutsideTheContract) {
         const char* zipPath;
         int32_t mode, rate, options, expected;
     } cases[] = {
-        {"no source specification", false, "x.zip", 2, 5, kPlain, code::InvalidSource},
+        {"no source list", false, "x.zip", 2, 5, kPlain, code::InvalidSource},
         {"mode other than 2", true, "x.zip", 1, 5, kPlain, code::InternalError},
         {"rate below 0", true, "x.zip", 2, -1, kPlain, code::InternalError},
         {"rate above 9", true, "x.zip", 2, 10, kPlain, code::InternalError},
@@ -98,7 +100,7 @@ TEST_F(ApiTest, FailuresLeaveNothingAtTheTarget) {
     dir_.write(L"other\\a.txt", "another alpha");
     struct Case {
         const char* what;
-        std::wstring spec;
+        std::wstring sourceList;
         std::wstring target;
         int32_t options, expected;
     } cases[] = {
@@ -109,15 +111,15 @@ TEST_F(ApiTest, FailuresLeaveNothingAtTheTarget) {
         {"same name twice", in(L"*.txt|") + dir_.path() + L"other\\*.txt", out(L"t.zip"), kPlain,
          code::DuplicateName},
         {"same file twice", in(L"a.txt|") + in(L"*.txt"), out(L"t.zip"), kPlain, code::DuplicateName},
-        {"recursion without paths", in(L"a.txt"), out(L"t.zip"), 0x0081, code::Ok},
-        {"recursion dropping paths", in(L"*.txt"), out(L"t.zip"), 0x0081, code::DuplicateName},
+        {"recursion without paths", in(L"a.txt"), out(L"t.zip"), kRecursiveFlat, code::Ok},
+        {"recursion dropping paths", in(L"*.txt"), out(L"t.zip"), kRecursiveFlat, code::DuplicateName},
         {"wildcard in a directory", in(L"s*\\a.txt"), out(L"t.zip"), kPlain, code::InvalidSource},
         {"target folder missing", in(L"*.txt"), out(L"none\\t.zip"), kPlain, code::CannotCreate},
         {"target is a folder", in(L"*.txt"), dir_.path() + L"in", kPlain, code::InvalidZipName},
         {"target with a wildcard", in(L"*.txt"), out(L"t*.zip"), kPlain, code::InvalidZipName},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(zip(c.spec, c.target, c.options), c.expected) << c.what;
+        EXPECT_EQ(zip(c.sourceList, c.target, c.options), c.expected) << c.what;
         auto left = dir_.names(L"out\\");
         if (c.expected == code::Ok) {
             EXPECT_EQ(left, std::vector<std::wstring>{L"t.zip"}) << c.what;
@@ -180,7 +182,7 @@ TEST_F(ApiTest, ExactFolderRefusesATargetFolderThatIsALink) {
     std::wstring folder = std::wstring(link) + L"\\";
     std::string before = contentOf(folder + L"t.zip");
     size_t entries = entriesIn(folder);
-    EXPECT_EQ(zip(in(L"*.txt"), folder + L"t.zip", kPlain | 0x4000), code::CannotCreate);
+    EXPECT_EQ(zip(in(L"*.txt"), folder + L"t.zip", kPlain | LSZIP_OPTION_EXACT_FOLDER), code::CannotCreate);
     EXPECT_EQ(contentOf(folder + L"t.zip"), before);
     EXPECT_EQ(entriesIn(folder), entries) << "no temporary file left";
     // Without the bit the link is followed, as lspzip's users may expect.

@@ -2,6 +2,7 @@
 // library and the library's own settings. Once an archive is written and the
 // state is gone, no memory of the process may still hold it.
 #include "compressor/run_compressor.h"
+#include "lspzipx/lspzipx.h"
 #include "zip/do_zip.h"
 
 #include "scratch_dir.h"
@@ -107,16 +108,18 @@ int copiesLeftAfterUse() {
         if (!library) return 2;
         compressor::Request request{dir / L"a.txt", dir / L"b.zip", 5, false, SecretW(marker.wide), false};
         if (compressor::runCompressor(library, request) != 0) return 2;
-        auto setPassword = reinterpret_cast<compressor::PasswordFn>(
+        auto setPassword = reinterpret_cast<lszip_password_fn>(
             reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_PASSWORD")));
-        auto include = reinterpret_cast<compressor::IncludeFn>(
-            reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_INCLUDE")));
-        auto execute = reinterpret_cast<compressor::ExecuteFn>(
-            reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_EXECUTE")));
+        auto include =
+            reinterpret_cast<lszip_include_fn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_INCLUDE")));
+        auto execute =
+            reinterpret_cast<lszip_execute_fn>(reinterpret_cast<void*>(::GetProcAddress(library, "LSZIP_EXECUTE")));
         std::string source(dir.path().begin(), dir.path().end());
         std::string target = source + "c.zip";
         source += "a.txt";
-        if (!setPassword(marker.narrow) || !include(source.c_str()) || execute(target.c_str(), 2, 5, 0x11) != 0) {
+        constexpr int32_t encrypted = LSZIP_OPTION_ALWAYS | LSZIP_OPTION_ENCRYPT;
+        if (!setPassword(marker.narrow) || !include(source.c_str()) ||
+            execute(target.c_str(), LSZIP_MODE_CREATE, 5, encrypted) != 0) {
             return 2;
         }
     }
