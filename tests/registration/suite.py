@@ -78,13 +78,17 @@ def other_view_registered(h, arch, dll, before):
     """The other architecture's build stays registered, written here as its
     regsvr32 writes it (the 64-bit reg.exe reaches both views): this /u
     takes its own view's class and type library platform, and leaves the
-    ProgID, the type library and the Event Log source to the other."""
+    ProgID, the type library and the Event Log source to the other. Once
+    the other build's class is gone, the last /u takes them, the ProgID
+    from both views: Windows shares it, but a system that keeps one per
+    view would keep the other build's for ever."""
     own, own_win, _ = VIEWS[arch]
     view, win, other_dll = VIEWS["x86" if arch == "x64" else "x64"]
     h.check_equal(f"{arch} regsvr32 beside the other build", h.regsvr32(arch, dll), 0)
     for key, value in ((f"HKCR\\CLSID\\{CLSID}\\InprocServer32", other_dll),
                        (f"HKCR\\TypeLib\\{LIBID}\\4.0\\409\\{win}", other_dll),
-                       (f"HKCR\\Interface\\{IID}\\TypeLib", LIBID)):
+                       (f"HKCR\\Interface\\{IID}\\TypeLib", LIBID),
+                       ("HKCR\\Kestrelbay.Crateload2\\CLSID", CLSID)):
         h.reg("x64", "add", key, "/ve", "/d", value, "/f", view)
     h.check_equal(f"{arch} regsvr32 /u beside the other build", h.regsvr32(arch, dll, unregister=True), 0)
 
@@ -104,11 +108,15 @@ def other_view_registered(h, arch, dll, before):
     source = query(h, arch, EVENT_SOURCE, "EventMessageFile") or ""
     h.record(f"{arch} /u beside the other build points the Event Log source at it", other_dll in source, source)
 
-    for key, flag in ((f"HKCR\\CLSID\\{CLSID}", view), (f"HKCR\\Interface\\{IID}", view),
-                      (f"HKCR\\TypeLib\\{LIBID}", view), ("HKCR\\Kestrelbay.Crateload2", own), (EVENT_SOURCE, own)):
-        h.reg("x64", "delete", key, "/f", flag)
+    h.reg("x64", "delete", f"HKCR\\CLSID\\{CLSID}", "/f", view)
+    last = (h.regsvr32(arch, dll), h.regsvr32(arch, dll, unregister=True))
+    # The other build's type library platform, written above, is the only
+    # thing that stays.
+    h.reg("x64", "delete", f"HKCR\\TypeLib\\{LIBID}", "/f")
     after = snapshot(h, f"{arch}-other.reg")
-    h.record(f"{arch} nothing else stays beside the other build", before == after, diff(before, after))
+    h.record(f"{arch} the last /u takes the ProgID from both views, and nothing else stays",
+             last == (0, 0) and before == after and query(h, arch, EVENT_SOURCE, "EventMessageFile") is None,
+             f"regsvr32 {last}\n" + diff(before, after))
 
 
 def diff(a, b):
