@@ -162,13 +162,28 @@ void unregisterTypeLibrary(const std::wstring& modulePath, const std::optional<s
     }
 }
 
+// Windows keeps one ProgID key for both views; a system that keeps one per
+// view would otherwise keep the other build's for ever, naming a class
+// that is gone.
+void deleteProgId() {
+    deleteTree(kProgId);
+    REGSAM view = otherView();
+    kb::UniqueKey key;
+    if (!view || ::RegOpenKeyExW(HKEY_CLASSES_ROOT, kProgId, 0, KEY_ALL_ACCESS | view, key.put()) != ERROR_SUCCESS) {
+        return;
+    }
+    ::RegDeleteTreeW(key.get(), nullptr);
+    key.reset();
+    ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, kProgId, view, 0);
+}
+
 void unregisterAll() {
     const std::wstring modulePath = kb::module::path();
     const std::optional<std::wstring> other = otherViewServer();
     unregisterEventSource(modulePath, other);
     unregisterTypeLibrary(modulePath, other);
     deleteTree(classKey());
-    if (kb::sharedKeyAction(std::nullopt, modulePath, other) == kb::SharedKeyAction::Remove) deleteTree(kProgId);
+    if (kb::sharedKeyAction(std::nullopt, modulePath, other) == kb::SharedKeyAction::Remove) deleteProgId();
 }
 
 }  // namespace
