@@ -10,6 +10,7 @@ namespace {
 
 const wchar_t kHelp[] =
     L"usage: lspzip [options] zipfile source...\n"
+    L"       lspzip [-q] --check-sha256 list\n"
     L"Writes zipfile anew from the sources; an existing zipfile is replaced, not updated.\n"
     L"\n"
     L"  -0 .. -9      compression rate: 0 stores, 9 compresses most (default 6)\n"
