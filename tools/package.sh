@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds a release package: per architecture the component, the library and
-# lspzip.exe (no test programs), the sample site, the documents and the
-# policy file, with a SHA-256 list, zipped by our own lspzip into
+# lspzip.exe (no test programs), the install and uninstall scripts, the
+# sample site, the documents and the policy file, with a SHA-256 list,
+# zipped by our own lspzip into
 # build/package/crateload-VERSION.zip (and its .sha256 beside it).
 #   tools/package.sh                     set up, build, then package
 #   tools/package.sh --no-build          package what build/ holds
@@ -37,7 +38,7 @@ for arch in x64 x86; do
     cp "$build/$arch/bin/$file" "$stage/$arch/"
   done
 done
-cp examples/crateload-policy.reg "$stage/"
+cp install/install.cmd install/uninstall.cmd examples/crateload-policy.reg "$stage/"
 mkdir "$stage/docs" "$stage/samples"
 cp docs/*.md "$stage/docs/"
 cp -r examples/. "$stage/samples/"

@@ -10,6 +10,7 @@ namespace {
 
 const wchar_t kHelp[] =
     L"usage: lspzip [options] zipfile source...\n"
+    L"       lspzip [-q] --check-sha256 list\n"
     L"Writes zipfile anew from the sources; an existing zipfile is replaced, not updated.\n"
     L"\n"
     L"  -0 .. -9      compression rate: 0 stores, 9 compresses most (default 6)\n"
@@ -26,12 +27,16 @@ const wchar_t kHelp[] =
     L"  -q            quiet: print nothing but errors\n"
     L"  -h, --help    print this help and exit\n"
     L"  --version     print the version and exit\n"
+    L"  --check-sha256 list\n"
+    L"                check the files a list of SHA-256 sums names (as sha256sum\n"
+    L"                writes it, names relative to the list's folder); with -q,\n"
+    L"                print only what is missing or changed\n"
     L"  --            end of options: every later argument is zipfile or a source\n"
     L"\n"
     L"Flags combine (-r9, -qr). A source is a file, a folder, or a pattern such\n"
     L"as C:\\data\\*.txt; give several, or one argument with items separated by |.\n"
     L"Exit code: 0 on success, 2 for a usage error, 3 for a refused password,\n"
-    L"otherwise the library's status code.\n";
+    L"4 when a file is not as its list says, otherwise the library's status code.\n";
 
 bool takesValue(wchar_t flag) { return flag == L'p' || flag == L't'; }
 
@@ -68,6 +73,8 @@ std::wstring applyLong(const std::wstring& option, Arguments& a) {
         if (a.action == Action::Zip) a.action = Action::Version;
     } else if (option == L"--aes") {
         a.aes = true;
+    } else if (option == L"--check-sha256") {
+        if (a.action == Action::Zip) a.action = Action::CheckSha256;
     } else {
         return L"unknown option " + option;
     }
@@ -116,11 +123,16 @@ Parsed parseCommandLine(const std::vector<std::wstring>& args) {
         }
     }
     // Help and version answer whatever else the line holds.
-    if (a.action != Action::Zip) {
+    if (a.action == Action::Help || a.action == Action::Version) {
         out.error.clear();
         return out;
     }
     if (!out.error.empty()) return out;
+    if (a.action == Action::CheckSha256) {
+        if (operands.size() != 1) out.error = L"--check-sha256 takes one list";
+        else a.sha256List = operands.front();
+        return out;
+    }
     if (a.promptPassword && a.password) {
         out.error = L"-e and -p cannot be used together";
     } else if (a.aes && !a.promptPassword && !a.password) {

@@ -9,7 +9,7 @@
 
 namespace lsz::cli {
 
-enum class Action { Zip, Help, Version };
+enum class Action { Zip, Help, Version, CheckSha256 };
 
 struct Arguments {
     Action action = Action::Zip;
@@ -23,6 +23,7 @@ struct Arguments {
     std::optional<unsigned> threads;       // -t
     std::wstring zipPath;
     std::vector<std::wstring> sources;
+    std::wstring sha256List;  // --check-sha256
 };
 
 struct Parsed {

@@ -1,11 +1,13 @@
 // lspzip: the library from the command line, for administrators, scripts
-// and benchmarks. The exit code is the library's code.
+// and benchmarks, and the check of a package's SHA-256 list. The exit code
+// is the library's code.
 #include "api/options.h"
 #include "archive/archive.h"
 #include "base/library_codes.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/messages.h"
+#include "cli/sha256_list.h"
 #include "common/secret.h"
 #include "common/source_list.h"
 #include "common/text.h"
@@ -154,6 +156,9 @@ int run(const std::vector<std::wstring>& argv) {
         return 0;
     }
     if (!parsed.error.empty()) return usageError(parsed.error);
+    if (parsed.arguments.action == Action::CheckSha256) {
+        return checkSha256List(parsed.arguments.sha256List, parsed.arguments.quiet);
+    }
     return zip(parsed.arguments);
 }
 

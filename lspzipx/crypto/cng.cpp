@@ -35,6 +35,11 @@ BCRYPT_ALG_HANDLE hmacSha1Provider() {
     return alg.get();
 }
 
+BCRYPT_ALG_HANDLE sha256Provider() {
+    static UniqueAlgorithm alg = openProvider(BCRYPT_SHA256_ALGORITHM, 0);
+    return alg.get();
+}
+
 void randomBytes(uint8_t* out, size_t size) {
     checkStatus(::BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG));
 }

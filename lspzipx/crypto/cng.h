@@ -37,6 +37,7 @@ void checkStatus(NTSTATUS status);
 // Providers opened once per process; CNG allows their use from any thread.
 BCRYPT_ALG_HANDLE aesEcbProvider();
 BCRYPT_ALG_HANDLE hmacSha1Provider();
+BCRYPT_ALG_HANDLE sha256Provider();
 
 void randomBytes(uint8_t* out, size_t size);
 

@@ -1,4 +1,5 @@
 #include "cli/command_line.h"
+#include "cli/sha256_list.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,38 @@ TEST(CommandLine, ErrorsNameTheFirstProblem) {
     EXPECT_EQ(parseCommandLine({L"-t0", L"a.zip", L"s"}).error, L"-t takes a number from 1 to 64, not \"0\"");
     EXPECT_EQ(parseCommandLine({L"-p"}).error, L"option -p needs a value");
     EXPECT_EQ(parseCommandLine({}).error, L"no zipfile and no source given");
+    EXPECT_EQ(parseCommandLine({L"--check-sha256"}).error, L"--check-sha256 takes one list");
+    EXPECT_EQ(parseCommandLine({L"--check-sha256", L"a", L"b"}).error, L"--check-sha256 takes one list");
+}
+
+TEST(CommandLine, CheckSha256TakesOneListAndQuiet) {
+    Parsed p = parseCommandLine({L"-q", L"--check-sha256", L"C:\\pkg\\SHA256SUMS"});
+    EXPECT_EQ(p.error, L"");
+    EXPECT_EQ(p.arguments.action, Action::CheckSha256);
+    EXPECT_EQ(p.arguments.sha256List, L"C:\\pkg\\SHA256SUMS");
+    EXPECT_TRUE(p.arguments.quiet);
+    EXPECT_EQ(parseCommandLine({L"--check-sha256", L"list", L"--help"}).arguments.action, Action::Help);
+}
+
+TEST(Sha256List, LinesAsSha256sumWritesThem) {
+    const std::wstring hex = L"5891b5b522d5df086d0ff0b110fbd9d21bb4fc7163af34d08286a2e846f6be03";
+    std::wstring upper = hex;
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    const std::pair<std::wstring, std::wstring> sound[] = {
+        {hex + L"  x64/kbaycl20.dll", L"x64/kbaycl20.dll"},
+        {hex + L" *samples/caf\u00e9 report.txt", L"samples/caf\u00e9 report.txt"},  // binary mode, a blank in the name
+        {upper + L"  a", L"a"},
+    };
+    for (const auto& [line, name] : sound) {
+        std::optional<ListedSum> sum = parseSumLine(line);
+        ASSERT_TRUE(sum) << testing::PrintToString(line);
+        EXPECT_EQ(sum->sha256, hex);
+        EXPECT_EQ(sum->name, name);
+    }
+    for (const std::wstring& broken : {hex + L"  ", hex + L" a", hex.substr(1) + L"   a", L"g" + hex.substr(1) + L"  a",
+                                       hex + L"\t a", std::wstring(L"")}) {
+        EXPECT_FALSE(parseSumLine(broken)) << testing::PrintToString(broken);
+    }
 }
 
 }  // namespace

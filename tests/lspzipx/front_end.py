@@ -1,11 +1,13 @@
 """lspzip as a zip user drives it: help and version, options that combine,
 errors that name what they could not use, a line per file and a summary,
-passwords asked for twice, AES-256 per archive, empty folders kept, and an
-archive replaced rather than updated."""
+passwords asked for twice, AES-256 per archive, empty folders kept, an
+archive replaced rather than updated, and the check of a SHA-256 list."""
 
 import contextlib
+import hashlib
 import os
 import re
+import shutil
 import subprocess
 import zipfile
 from pathlib import Path
@@ -151,6 +153,30 @@ def passwords(h, arch, base, tree):
     h.record(f"{arch} --aes -p: AES-256", not problems, "\n".join(problems))
 
 
+def sha256_list(h, arch, base, tree):
+    """--check-sha256 against a list that Python's hashlib wrote, as
+    sha256sum writes it."""
+    folder = base / f"{arch}-sums"
+    shutil.copytree(tree, folder)
+    names = sorted(p.relative_to(folder).as_posix() for p in folder.rglob("*") if p.is_file())
+    listing = "".join(f"{hashlib.sha256((folder / n).read_bytes()).hexdigest()}  {n}\n" for n in names)
+    (folder / "SHA256SUMS").write_text(listing, encoding="utf-8")
+    sums = win_path(folder / "SHA256SUMS")
+    quiet, loud = lspzip(h, arch, "-q", "--check-sha256", sums), lspzip(h, arch, "--check-sha256", sums)
+    h.record(f"{arch} --check-sha256: every file as listed, -q prints nothing",
+             (quiet.returncode, text(quiet), err(quiet), loud.returncode) == (0, "", "", 0)
+             and text(loud) == "".join(f"{n}: OK\n" for n in names) + f"lspzip: {sums}: {len(names)} files as listed\n",
+             outcome(quiet) + outcome(loud))
+    (folder / "words.txt").write_bytes(b"the quick brown fox\n")
+    gone = folder / "deep" / "inner" / "caf\u00e9.txt"
+    gone.unlink()
+    r = lspzip(h, arch, "-q", "--check-sha256", sums)
+    h.record(f"{arch} --check-sha256: a changed and a missing file are named, exit 4",
+             r.returncode == 4 and f"{win_path(folder / 'words.txt')}: changed" in err(r)
+             and f"{win_path(gone)}: cannot be read" in err(r)
+             and f"2 of {len(names)} files missing or changed" in err(r), outcome(r))
+
+
 def run_front_end(h, base):
     tree, expected = make_tree(base)
     for arch in h.arches:
@@ -159,3 +185,4 @@ def run_front_end(h, base):
         progress_and_entries(h, arch, base, tree, expected)
         failures_name_their_paths(h, arch, base, tree)
         passwords(h, arch, base, tree)
+        sha256_list(h, arch, base, tree)

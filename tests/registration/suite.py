@@ -1,5 +1,7 @@
 """regsvr32 writes the keys of an in-process automation server, and /u
-leaves the registry as it found it, in both architectures."""
+leaves the registry as it found it, in both architectures; with the other
+architecture's build still registered, /u keeps the keys both registry
+views share."""
 
 from harness import text
 
@@ -56,7 +58,65 @@ def run(h):
         h.record(f"{arch} /u restores the registry", before == after, diff(before, after))
         h.record(f"{arch} /u removes the Event Log source", query(h, arch, EVENT_SOURCE, "EventMessageFile") is None)
 
+        other_view_registered(h, arch, dll, before)
+
     h.register_component()
+
+
+# Per architecture: its reg.exe view switch, its type library platform and
+# where the install puts its DLL.
+VIEWS = {"x64": ("/reg:64", "win64", "C:\\Program Files\\Kestrelbay\\Crateload\\kbaycl20.dll"),
+         "x86": ("/reg:32", "win32", "C:\\Program Files (x86)\\Kestrelbay\\Crateload\\kbaycl20.dll")}
+
+
+def view_query(h, view, key, value=None):
+    result = h.reg("x64", "query", key, *(["/v", value] if value else ["/ve"]), view)
+    return text(result) if result.returncode == 0 else None
+
+
+def other_view_registered(h, arch, dll, before):
+    """The other architecture's build stays registered, written here as its
+    regsvr32 writes it (the 64-bit reg.exe reaches both views): this /u
+    takes its own view's class and type library platform, and leaves the
+    ProgID, the type library and the Event Log source to the other. Once
+    the other build's class is gone, the last /u takes them, the ProgID
+    from both views: Windows shares it, but a system that keeps one per
+    view would keep the other build's for ever."""
+    own, own_win, _ = VIEWS[arch]
+    view, win, other_dll = VIEWS["x86" if arch == "x64" else "x64"]
+    h.check_equal(f"{arch} regsvr32 beside the other build", h.regsvr32(arch, dll), 0)
+    for key, value in ((f"HKCR\\CLSID\\{CLSID}\\InprocServer32", other_dll),
+                       (f"HKCR\\TypeLib\\{LIBID}\\4.0\\409\\{win}", other_dll),
+                       (f"HKCR\\Interface\\{IID}\\TypeLib", LIBID),
+                       ("HKCR\\Kestrelbay.Crateload2\\CLSID", CLSID)):
+        h.reg("x64", "add", key, "/ve", "/d", value, "/f", view)
+    h.check_equal(f"{arch} regsvr32 /u beside the other build", h.regsvr32(arch, dll, unregister=True), 0)
+
+    gone = {f"{arch} class": view_query(h, own, f"HKCR\\CLSID\\{CLSID}"),
+            f"{own_win} type library": view_query(h, own, f"HKCR\\TypeLib\\{LIBID}\\4.0\\409\\{own_win}"),
+            f"{arch} interface": view_query(h, own, f"HKCR\\Interface\\{IID}")}
+    h.record(f"{arch} /u beside the other build takes its own class and type library platform",
+             all(v is None for v in gone.values()), str({k: v for k, v in gone.items() if v is not None}))
+    progid = view_query(h, own, "HKCR\\Kestrelbay.Crateload2\\CLSID") or ""
+    h.record(f"{arch} /u beside the other build keeps the ProgID", CLSID.lower() in progid.lower(), progid)
+    kept = {"platform": view_query(h, view, f"HKCR\\TypeLib\\{LIBID}\\4.0\\409\\{win}") or "",
+            "help folder": view_query(h, view, f"HKCR\\TypeLib\\{LIBID}\\4.0\\HELPDIR") or "",
+            "interface": view_query(h, view, f"HKCR\\Interface\\{IID}\\TypeLib") or ""}
+    h.record(f"{arch} /u beside the other build keeps the type library, naming the other build",
+             other_dll in kept["platform"] and other_dll.rsplit("\\", 1)[0] in kept["help folder"]
+             and LIBID in kept["interface"], str(kept))
+    source = query(h, arch, EVENT_SOURCE, "EventMessageFile") or ""
+    h.record(f"{arch} /u beside the other build points the Event Log source at it", other_dll in source, source)
+
+    h.reg("x64", "delete", f"HKCR\\CLSID\\{CLSID}", "/f", view)
+    last = (h.regsvr32(arch, dll), h.regsvr32(arch, dll, unregister=True))
+    # The other build's type library platform, written above, is the only
+    # thing that stays.
+    h.reg("x64", "delete", f"HKCR\\TypeLib\\{LIBID}", "/f")
+    after = snapshot(h, f"{arch}-other.reg")
+    h.record(f"{arch} the last /u takes the ProgID from both views, and nothing else stays",
+             last == (0, 0) and before == after and query(h, arch, EVENT_SOURCE, "EventMessageFile") is None,
+             f"regsvr32 {last}\n" + diff(before, after))
 
 
 def diff(a, b):
