@@ -47,8 +47,7 @@ find "$stage/samples" -name .gitignore -delete
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' sha256sum >SHA256SUMS)
 
 # Our own lspzip writes the archive. Naming the package's parent keeps the
-# package's folder in every stored path; the empty downloads folder of the
-# samples stays as a folder entry.
+# package's folder in every stored path.
 winpath() { echo "Z:${1//\//\\}"; }
 if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$build/wineprefix

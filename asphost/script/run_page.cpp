@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "common/handles.h"
 #include "common/text.h"
+#include "config/folder_settings.h"
 #include "intrinsics/page_deadline.h"
 #include "intrinsics/page_objects.h"
 #include "intrinsics/response.h"
@@ -10,6 +11,7 @@
 #include "page/script_builder.h"
 #include "paths/virtual_path.h"
 #include "script/script_site.h"
+#include "web/http_message.h"
 #include "web/url_encoding.h"
 
 namespace asphost {
@@ -148,6 +150,22 @@ std::optional<ScriptError> execute(const PageScript& script, IDispatch* globals,
     return error;
 }
 
+// Answers for a page that its folder's settings do not let run, before a
+// line of it is read.
+PageFailure refusePage(ResponseSink& sink, const std::wstring& pagePath, bool settingsRead) {
+    const wchar_t* status = settingsRead ? L"403 Forbidden" : L"500 Internal Server Error";
+    std::wstring message =
+        settingsRead ? L"This folder runs no scripts: its web.config grants its handlers no Script access."
+                     : kUnreadableSettings;
+    std::string body = simplePage(status, message);
+    ResponseHead head;
+    head.status = status;
+    head.contentLength = body.size();
+    sink.sendHead(head);
+    sink.sendBody(body);
+    return PageFailure{{pagePath, 0}, message};
+}
+
 }  // namespace
 
 std::wstring describe(const PageFailure& failure) {
@@ -155,6 +173,9 @@ std::wstring describe(const PageFailure& failure) {
 }
 
 std::optional<PageFailure> runPage(SiteState& site, const PageRequest& request, ResponseSink& sink) {
+    std::optional<FolderConfig> settings = folderSettings(site.root, request.pagePath);
+    if (!settings || !settings->runsPages) return refusePage(sink, request.pagePath, settings.has_value());
+
     std::optional<PageFailure> failure;
     PageScript script;
     try {

@@ -33,7 +33,9 @@ struct PageFailure {
 
 // Runs the page on the calling thread, which must be in a single-threaded
 // apartment. Returns the script or page error, if any; the error text has
-// then also gone into the response, as IIS shows it.
+// then also gone into the response, as IIS shows it. A page below a
+// web.config that grants no Script access is not run but answered 403 (500
+// when such a file cannot be read), and that is returned as its error.
 std::optional<PageFailure> runPage(SiteState& site, const PageRequest& request, ResponseSink& sink);
 
 // "file(line): message", the form errors are reported in.

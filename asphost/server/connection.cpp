@@ -2,6 +2,7 @@
 
 #include "common/file_names.h"
 #include "common/text.h"
+#include "config/folder_settings.h"
 #include "paths/virtual_path.h"
 #include "server/socket.h"
 #include "server/static_files.h"
@@ -159,12 +160,27 @@ private:
             return "404";
         }
         if (ext == L".asp") return runAsp(request, *path, body, headOnly);
+        // The folders' settings decide what is served as a file, as IIS's
+        // staticContent does: a download folder serves its archives only.
+        std::optional<FolderConfig> settings = folderSettings(site_.root, *path);
+        if (!settings) {
+            refuse("500 Internal Server Error", kUnreadableSettings, headOnly);
+            return "500";
+        }
+        std::optional<std::string> type = staticTypeFor(*settings, kb::toUtf8(ext));
+        if (!type) {
+            refuse("404 Not Found", L"The page cannot be found.", headOnly);
+            return "404";
+        }
         if (request.method == "POST") {
             sendSimple(socket_, L"405 Method Not Allowed", L"Static files take no POST.", headOnly, {{L"Allow", L"GET, HEAD"}});
             return "405";
         }
+        HeaderList headers;
+        for (const auto& [name, value] : settings->headers) headers.emplace_back(fromUtf8(name), fromUtf8(value));
         std::string status;
-        sendFile(socket_, physical, ext, headOnly, status);
+        sendFile(socket_, physical, type->empty() ? contentTypeFor(ext) : fromUtf8(*type), std::move(headers), headOnly,
+                 status);
         return status;
     }
 

@@ -64,9 +64,7 @@ void SocketSink::sendBody(std::string_view bytes) {
 
 void sendSimple(Socket& socket, const wchar_t* status, const std::wstring& message, bool headOnly,
                 HeaderList headers) {
-    std::string body = kb::toUtf8(L"<!DOCTYPE html><html><head><title>" + std::wstring(status) +
-                                  L"</title></head><body><h1>" + status + L"</h1><p>" + kb::htmlEscape(message) +
-                                  L"</p></body></html>\r\n");
+    std::string body = simplePage(status, message);
     ResponseHead head;
     head.status = status;
     head.contentLength = body.size();

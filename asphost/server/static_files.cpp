@@ -22,8 +22,8 @@ std::wstring servedExtension(const std::wstring& physical) {
     return extensionOf(longName);
 }
 
-void sendFile(Socket& socket, const std::wstring& path, const std::wstring& extension, bool headOnly,
-              std::string& status) {
+void sendFile(Socket& socket, const std::wstring& path, const std::wstring& contentType, HeaderList headers,
+              bool headOnly, std::string& status) {
     kb::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
@@ -32,7 +32,8 @@ void sendFile(Socket& socket, const std::wstring& path, const std::wstring& exte
         return sendSimple(socket, L"404 Not Found", L"The file cannot be read.", headOnly);
     }
     ResponseHead head;
-    head.contentType = contentTypeFor(extension);
+    head.contentType = contentType;
+    head.headers = std::move(headers);
     head.contentLength = static_cast<size_t>(size.QuadPart);
     status = "200";
     if (!socket.sendAll(formatResponseHead(head)) || headOnly) return;

@@ -19,9 +19,9 @@ inline constexpr const wchar_t* kDefaultDocuments[] = {L"default.asp", L"index.a
 // what is served must be decided by the name of what is opened.
 std::wstring servedExtension(const std::wstring& physical);
 
-// Sends the file with its content type (by extension) and length; status
-// receives "200", or "404" when it cannot be read.
-void sendFile(Socket& socket, const std::wstring& path, const std::wstring& extension, bool headOnly,
-              std::string& status);
+// Sends the file with its content type, its length and the folder's own
+// headers; status receives "200", or "404" when it cannot be read.
+void sendFile(Socket& socket, const std::wstring& path, const std::wstring& contentType, HeaderList headers,
+              bool headOnly, std::string& status);
 
 }  // namespace asphost

@@ -1,6 +1,7 @@
 #include "web/http_message.h"
 
 #include "common/file_names.h"
+#include "common/html_escape.h"
 #include "common/text.h"
 
 namespace asphost {
@@ -15,14 +16,23 @@ std::string formatResponseHead(const ResponseHead& head) {
     }
     std::wstring text = L"HTTP/1.1 " + head.status + L"\r\nContent-Type: " + type + L"\r\n";
     if (head.contentLength) text += L"Content-Length: " + std::to_wstring(*head.contentLength) + L"\r\n";
-    bool cacheControl = false;
+    bool cacheControl = false, typeOptions = false;
     for (const auto& [name, value] : head.headers) {
         text += name + L": " + value + L"\r\n";
         cacheControl = cacheControl || kb::sameName(name, L"Cache-Control");
+        typeOptions = typeOptions || kb::sameName(name, L"X-Content-Type-Options");
     }
     if (!cacheControl) text += L"Cache-Control: private\r\n";
-    text += L"X-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n";
+    // Once only, when a folder's settings send it too.
+    if (!typeOptions) text += L"X-Content-Type-Options: nosniff\r\n";
+    text += L"Connection: close\r\n\r\n";
     return kb::toUtf8(text);
+}
+
+std::string simplePage(std::wstring_view status, std::wstring_view message) {
+    std::wstring title(status);
+    return kb::toUtf8(L"<!DOCTYPE html><html><head><title>" + title + L"</title></head><body><h1>" + title +
+                      L"</h1><p>" + kb::htmlEscape(message) + L"</p></body></html>\r\n");
 }
 
 std::wstring contentTypeFor(std::wstring_view extension) {

@@ -13,6 +13,10 @@ namespace asphost {
 // The status line and headers of a response, ending in the blank line.
 std::string formatResponseHead(const ResponseHead& head);
 
+// The short HTML page that answers with a status of the host's own
+// ("404 Not Found") and says why.
+std::string simplePage(std::wstring_view status, std::wstring_view message);
+
 // The content type of a static file by its extension (".zip" and the like).
 std::wstring contentTypeFor(std::wstring_view extension);
 

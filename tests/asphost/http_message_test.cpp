@@ -80,6 +80,9 @@ TEST(HttpMessage, FormatsAResponseHead) {
     EXPECT_NE(text.find("Content-Type: application/zip\r\n"), std::string::npos);
     EXPECT_EQ(text.find("Content-Length"), std::string::npos);
     EXPECT_EQ(text.find("private"), std::string::npos);
+    head.headers = {{L"X-Content-Type-Options", L"nosniff"}};
+    text = formatResponseHead(head);
+    EXPECT_EQ(text.find("nosniff"), text.rfind("nosniff"));
     EXPECT_EQ(contentTypeFor(L".ZIP"), L"application/zip");
     EXPECT_EQ(contentTypeFor(L".bin"), L"application/octet-stream");
 }

@@ -13,6 +13,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 from hostile_http import hostile_checks, limit_checks  # noqa: E402
 
 SITE = Path(__file__).resolve().parent / "site"
+DOWNLOAD_CONFIG = Path(__file__).resolve().parents[2] / "examples" / "downloads" / "web.config"
 QUERY = "q=x%20y&q=2"
 FORM = "pick=a.txt&pick=b+c.txt&pw=secret"
 
@@ -90,8 +91,10 @@ def serve_checks(h, arch):
     with zipfile.ZipFile(archive, "w") as z:
         z.writestr("inside.txt", "x" * 5000)
     zip_bytes = archive.read_bytes()
+    downloads = make_download_folder(root, zip_bytes)
 
     with ServedSite(h, arch, root) as site:
+        download_folder_checks(h, arch, root, site, downloads, zip_bytes)
         status, headers, body = site.request("GET", "/files/pack.zip")
         h.check_equal(f"{arch} serve: a zip with its type and length",
                       (status, headers.get("Content-Type"), headers.get("Content-Length"), body == zip_bytes),
@@ -136,3 +139,48 @@ def serve_checks(h, arch):
         answer = site.raw(b"DELETE /files/a.txt HTTP/1.1\r\n\r\n")
         h.record(f"{arch} serve: other methods refused", answer.startswith(b"HTTP/1.1 405"), answer[:100])
         h.record(f"{arch} serve: the file survives", (root / "files" / "a.txt").exists())
+
+
+def make_download_folder(root, zip_bytes):
+    """The sample site's download folder with its web.config, holding what a
+    visitor might try to get served; and a folder whose web.config is not
+    XML."""
+    folder = root / "downloads" / "CL20260101-000000-1"
+    folder.mkdir(parents=True)
+    shutil.copy(DOWNLOAD_CONFIG, root / "downloads" / "web.config")
+    (folder / "a.zip").write_bytes(zip_bytes)
+    for name in ("page.asp", "../top.asp"):
+        (folder / name).write_text('<% Response.Write "RAN-HERE" %>')
+    for name in ("note.txt", "a.html", "b.svg"):
+        (folder / name).write_text("<script>RAN-HERE</script>")
+    (root / "broken").mkdir()
+    (root / "broken" / "web.config").write_text("<configuration>")
+    (root / "broken" / "a.txt").write_text("RAN-HERE")
+    (root / "broken" / "p.asp").write_text('<% Response.Write "RAN-HERE" %>')
+    return "/downloads/CL20260101-000000-1"
+
+
+def download_folder_checks(h, arch, root, site, downloads, zip_bytes):
+    """Below the download folder's web.config, as IIS serves it: a .zip with
+    its two headers, no page run, nothing else served."""
+    answer = site.raw(f"GET {downloads}/a.zip HTTP/1.1\r\n\r\n".encode())
+    head, _, body = answer.partition(b"\r\n\r\n")
+    lines = head.decode("latin-1").split("\r\n")
+    h.record(f"{arch} serve: a .zip of the download folder comes as a file to save, nosniff once",
+             lines[0] == "HTTP/1.1 200 OK" and "Content-Type: application/zip" in lines
+             and "Content-Disposition: attachment" in lines and lines.count("X-Content-Type-Options: nosniff") == 1
+             and body == zip_bytes, head.decode("latin-1"))
+    answers = {}
+    for method, target in [("GET", f"{downloads}/page.asp"), ("POST", f"{downloads}/page.asp"),
+                           ("HEAD", "/downloads/top.asp"), ("GET", f"{downloads}/note.txt"),
+                           ("GET", f"{downloads}/a.html"), ("GET", f"{downloads}/b.svg"),
+                           ("GET", "/downloads/web.config"), ("GET", "/broken/a.txt"), ("GET", "/broken/p.asp")]:
+        status, headers, body = site.request(method, target, b"" if method == "POST" else None)
+        answers[f"{method} {target}"] = status if b"RAN-HERE" not in body else "RAN-HERE"
+    h.check_equal(f"{arch} serve: no page runs and nothing but a .zip is served below the download folder", answers, {
+        f"GET {downloads}/page.asp": 403, f"POST {downloads}/page.asp": 403, "HEAD /downloads/top.asp": 403,
+        f"GET {downloads}/note.txt": 404, f"GET {downloads}/a.html": 404, f"GET {downloads}/b.svg": 404,
+        "GET /downloads/web.config": 404, "GET /broken/a.txt": 500, "GET /broken/p.asp": 500})
+    code, out, err = run_page(h, arch, root, downloads.lstrip("/") + "/page.asp")
+    h.record(f"{arch} run: a page below the download folder is refused", code != 0 and "RAN-HERE" not in out
+             and "runs no scripts" in err, f"exit {code}\n{out}\n{err}")

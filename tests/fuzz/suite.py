@@ -2,10 +2,11 @@
 round trip.
 
 Natively, with libFuzzer: the source list parser, the HTML escaper, asphost's
-request reading (head, length, percent-decoding, path check) and its page
-parser. Each runs its corpus (corpus/<target>: seeds and the inputs that
-once found faults) and then a bounded number of new inputs from a seed that
-is printed; --long runs each for minutes.
+request reading (head, length, percent-decoding, path check), its page
+parser and its reading of a folder's web.config. Each runs its corpus
+(corpus/<target>: seeds and the inputs that once found faults) and then a
+bounded number of new inputs from a seed that is printed; --long runs each
+for minutes.
 
 Under Wine, seeded random drivers: random trees zipped by lspzip at random
 rates, with and without a password, in both architectures, extracted by
@@ -33,6 +34,7 @@ TARGETS = {
     "http_request": ["asphost/web/http_request.cpp", "asphost/web/percent_encoding.cpp",
                      "asphost/paths/virtual_path.cpp", "common/file_names.cpp"],
     "page_parser": ["asphost/page/page_parser.cpp", "asphost/paths/virtual_path.cpp", "common/file_names.cpp"],
+    "web_config": ["asphost/config/web_config.cpp", "asphost/config/xml_document.cpp"],
 }
 # The library's codes: anything else from lspzip is a crash.
 LIBRARY_CODES = {0, 151, 152, 153, 158, 159, 162, 163, 167, 169, 178, 182, 183, 184, 189}

@@ -1,10 +1,12 @@
 """The sample site's pages, run by asphost as IIS runs them: what the
 visitor reads, and the archive each page makes checked by the outside
-readers. The browser area drives zip.asp through a real browser."""
+readers; and its download folder's web.config, read by Python's XML
+parser. The browser area drives zip.asp through a real browser."""
 
 import re
 import shutil
 from pathlib import Path
+from xml.etree import ElementTree
 
 from harness import text, win_path
 from zipcheck import verify_zip
@@ -75,7 +77,29 @@ def housekeeping_page(h, arch, site):
              'data-count="1"' in out and not old.exists(), out)
 
 
+def download_config(h):
+    """The download folder's web.config as an XML parser reads it, setting by
+    setting: read-only handlers, only .zip served, and its two headers."""
+    root = ElementTree.parse(EXAMPLES / "downloads" / "web.config").getroot()
+    found = lambda path: [(e.tag, e.attrib) for e in root.findall(path)]
+    h.check_equal("the download folder's web.config: a configuration with these three sections only",
+                  (root.tag, [e.tag for e in root], [e.tag for e in root.findall("system.webServer/*")]),
+                  ("configuration", ["system.webServer"], ["handlers", "staticContent", "httpProtocol"]))
+    h.check_equal("the download folder's web.config: handlers read-only",
+                  found("system.webServer/handlers"), [("handlers", {"accessPolicy": "Read"})])
+    h.check_equal("the download folder's web.config: staticContent cleared, then .zip as application/zip",
+                  found("system.webServer/staticContent/*"),
+                  [("clear", {}), ("mimeMap", {"fileExtension": ".zip", "mimeType": "application/zip"})])
+    h.check_equal("the download folder's web.config: nosniff and attachment, each replacing one the site may send",
+                  found("system.webServer/httpProtocol/customHeaders/*"),
+                  [("remove", {"name": "X-Content-Type-Options"}),
+                   ("add", {"name": "X-Content-Type-Options", "value": "nosniff"}),
+                   ("remove", {"name": "Content-Disposition"}),
+                   ("add", {"name": "Content-Disposition", "value": "attachment"})])
+
+
 def run(h):
+    download_config(h)
     h.register_component()
     for arch in h.arches:
         site = h.scratch("samples", arch)

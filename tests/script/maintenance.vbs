@@ -38,6 +38,7 @@ MakeFolder dl & "\CL_archive_2020"
 MakeFolder dl & "\CL20200101"
 MakeFolder dl & "\CL20261340-000000-1"
 MakeFolder dl & "\unrelated"
+MakeFile dl & "\web.config", "<configuration />"
 
 Set ctx = NewContext(site)
 Set o = NewComponent(ctx)
@@ -78,6 +79,7 @@ Check "it is due on the calendar day", Not Exists(dl & "\CL" & DateStamp(lastMon
 o.daysOldToDelete = 0
 count = o.deleteOldFiles()
 Check "threshold 0 removes today's directory", Not Exists(dl & "\" & Download(0)), ""
+Check "the download folder's web.config is never touched", Exists(dl & "\web.config"), ""
 Check "threshold 0 leaves the future alone", Exists(dl & "\" & Download(-3)), ""
 
 o.virtualTargetRoot = ""
