@@ -1,6 +1,6 @@
 #include "component/shared_keys.h"
 
-#include "common/file_system.h"
+#include "common/file_names.h"
 
 namespace kb {
 
