@@ -80,6 +80,30 @@ CheckEq "deleteOldFiles without a root", o.deleteOldFiles(), 0
 CheckLine "deleteOldFiles without a root", before, "deleteOldFiles", "24", _
     "Unique virtual target directory root not specified.", "-", "-"
 
+' A root that names no folder removes nothing, and the page hears nothing
+' of it, but the log names the root it tried: a typo is not silent forever.
+Ready
+o.virtualTargetRoot = "/downlods"
+before = UBound(LogLines()) + 1
+CheckEq "deleteOldFiles below a missing root: 0", o.deleteOldFiles(), 0
+CheckEq "deleteOldFiles below a missing root: the page hears nothing", ctx.Response.Written, ""
+CheckLine "deleteOldFiles below a missing root", before, "deleteOldFiles", "-", _
+    "Nothing removed: the download root /downlods is not a folder", site & "\downlods\", "(2)"
+
+' A physical root, which Server.MapPath refuses: the general error, and the
+' log says why.
+Ready
+o.virtualTargetRoot = site & "\dl"
+ctx.Server.Fails = True
+before = UBound(LogLines()) + 1
+CheckEq "deleteOldFiles with a physical root: 0", o.deleteOldFiles(), 0
+CheckEq "deleteOldFiles with a physical root: the general error", ctx.Response.Written, _
+    "<P><B>Error:</B> General error in deleteOldFiles() function.<P>" & vbCrLf
+CheckLine "deleteOldFiles with a physical root", before, "deleteOldFiles", "29", _
+    "Server.MapPath refused the physical path in virtualTargetRoot; deleteOldFiles takes a path of the web site", _
+    site & "\dl", "-"
+ctx.Server.Fails = False
+
 Ready
 ctx.Server.EmptyFor = "/gone"
 o.fileListRoot = "/gone"
