@@ -100,7 +100,7 @@ CheckEq "deleteOldFiles with a physical root: 0", o.deleteOldFiles(), 0
 CheckEq "deleteOldFiles with a physical root: the general error", ctx.Response.Written, _
     "<P><B>Error:</B> General error in deleteOldFiles() function.<P>" & vbCrLf
 CheckLine "deleteOldFiles with a physical root", before, "deleteOldFiles", "29", _
-    "Server.MapPath refused the physical path in virtualTargetRoot; deleteOldFiles takes a path of the web site", _
+    "virtualTargetRoot is a physical path, which Server.MapPath refuses; deleteOldFiles takes a path of the web site", _
     site & "\dl", "-"
 ctx.Server.Fails = False
 
