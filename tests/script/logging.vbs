@@ -144,6 +144,19 @@ CheckEq "REG_DWORD 2: the log says so", fields(5), _
     "Not understood, so the switch AllowVirtualSourceOnly is off: REG_DWORD 2; set it to the string 1 to turn it on"
 ClearPolicy "AllowVirtualSourceOnly"
 
+' A wait out of range is no wait at all, and is logged once.
+SetPolicy "BusyWaitSeconds", "5000"
+before = UBound(LogLines()) + 1
+Ready
+o.doZip n, t
+Ready
+o.doZip n, t
+fields = NewestFields("BusyWaitSeconds 5000 is logged once", before)
+CheckEq "BusyWaitSeconds 5000: the log says so", fields(5), _
+    "Not understood, so doZip does not wait when the machine is busy: REG_SZ ""5000""; " & _
+    "set it to a number of seconds from 0 to 60"
+ClearPolicy "BusyWaitSeconds"
+
 ' Success is not logged.
 Ready
 before = UBound(LogLines()) + 1
