@@ -13,30 +13,12 @@ namespace kb::busy {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 TEST(BusyWait, OneLinePerDirectoryHoweverSpelt) {
     std::wstring name = waitLineName(L"C:\\Temp\\");
     EXPECT_EQ(waitLineName(L"c:\\TEMP\\"), name);
     EXPECT_EQ(waitLineName(L"C:\\Temp"), name);
     EXPECT_NE(waitLineName(L"C:\\Temp2\\"), name);
-    ASSERT_EQ(name.rfind(L"Global\\", 0), 0u);
-    EXPECT_EQ(name.find(L'\\', 7), std::wstring::npos) << testing::PrintToString(name);
-}
-
-TEST(BusyWait, GivesUpOnceTheWaitHasPassedAndNotBefore) {
-    test::ScratchDir dir;
-    BusyFlag holder(dir.path());
-    ASSERT_EQ(holder.tryRaise(), RaiseResult::Raised);
-    BusyFlag waiter(dir.path());
-    auto started = Clock::now();
-    EXPECT_EQ(raiseWaiting(waiter, 400ms), RaiseResult::Busy);
-    auto waited = Clock::now() - started;
-    EXPECT_GE(waited, 390ms);
-    EXPECT_LT(waited, 3s);
-    started = Clock::now();
-    EXPECT_EQ(raiseWaiting(waiter, 0ms), RaiseResult::Busy);
-    EXPECT_LT(Clock::now() - started, 300ms);
 }
 
 // Waiters that came one after another behind a held flag raise it in that
