@@ -53,6 +53,13 @@ struct FileHandleTraits {
     static Type invalid() { return INVALID_HANDLE_VALUE; }
     static void close(Type h) { ::CloseHandle(h); }
 };
+// A kernel object's handle from a call that returns null on failure
+// (mutexes, events), where files return INVALID_HANDLE_VALUE.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type invalid() { return nullptr; }
+    static void close(Type h) { ::CloseHandle(h); }
+};
 struct FindHandleTraits {
     using Type = HANDLE;
     static Type invalid() { return INVALID_HANDLE_VALUE; }
@@ -76,6 +83,7 @@ struct EventSourceTraits {
 };
 
 using UniqueFile = UniqueAny<FileHandleTraits>;
+using UniqueHandle = UniqueAny<KernelHandleTraits>;
 using UniqueFind = UniqueAny<FindHandleTraits>;
 using UniqueKey = UniqueAny<RegKeyTraits>;
 using UniqueBstr = UniqueAny<BstrTraits>;

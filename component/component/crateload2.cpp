@@ -7,6 +7,7 @@
 #include "log/failure_log.h"
 #include "maintenance/delete_old_files.h"
 #include "maintenance/file_listing.h"
+#include "policy/busy_wait_setting.h"
 #include "status/status_messages.h"
 #include "zip/temp_directory.h"
 
@@ -75,7 +76,8 @@ STDMETHODIMP Crateload2::doZip(VARIANT* ErrorNumber, VARIANT* ErrorText, VARIANT
                            state_.encryptStringRefused,
                            state_.deleteOriginalFiles != VARIANT_FALSE,
                            state_.tempDirectory,
-                           module::folder()};
+                           module::folder(),
+                           policy::busyWaitSeconds()};
         state_.zipfileDownloadHref.clear();
         AspPage target = page();
         ZipOutcome outcome = runZipOperation(request, target);

@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "maintenance/download_dir_age.h"
 #include "page/site_paths.h"
+#include "policy/policy_switches.h"
 #include "status/status_messages.h"
 
 #include <windows.h>
@@ -16,6 +17,10 @@
 namespace kb {
 
 namespace {
+
+constexpr wchar_t kOperation[] = L"deleteOldFiles";
+constexpr wchar_t kPhysicalRoot[] =
+    L"virtualTargetRoot is a physical path, which Server.MapPath refuses; deleteOldFiles takes a path of the web site";
 
 // Whether a file inside a due directory goes with it: ordinary files, and
 // the hidden temporary file of a library run that was stopped. Anything
@@ -64,14 +69,22 @@ bool removeDirectoryTree(const std::wstring& root, const std::wstring& rootResol
 }
 
 CountOutcome deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot, short daysOldToDelete, Page& page) {
-    constexpr wchar_t kOperation[] = L"deleteOldFiles";
     std::wstring root;
     try {
         int16_t code = status::Success;
         if (virtualTargetRoot.empty()) {
             code = status::NoTargetRoot;
         } else {
-            root = mapSoundPath(virtualTargetRoot, page);
+            try {
+                root = mapSoundPath(virtualTargetRoot, page);
+            } catch (...) {
+                // The root is mapped whatever it holds, and the page's
+                // MapPath refuses a physical path with nothing but a generic
+                // error: the log says what was wrong instead.
+                if (!policy::isPhysicalPath(virtualTargetRoot)) throw;
+                page.writeHtml(status::errorParagraph(status::DeleteOldGeneralError));
+                return {0, Failure{kOperation, status::DeleteOldGeneralError, kPhysicalRoot, virtualTargetRoot, 0}};
+            }
             if (root.empty()) code = status::TargetRootNotFound;
         }
         if (code != status::Success) {
@@ -79,6 +92,18 @@ CountOutcome deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot,
             return {0, statusFailure(kOperation, code, virtualTargetRoot)};
         }
         root = withTrailingBackslash(root);
+        // A root that does not exist lists nothing, and the page is told
+        // nothing, as for a root with nothing due; but a typo in the root
+        // would then keep the clean-up from ever removing anything, unseen.
+        // (Any other trouble with the root fails the listing below.)
+        if (::GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+                return {0, Failure{kOperation, Failure::kNoStatus,
+                                   L"Nothing removed: the download root " + virtualTargetRoot + L" is not a folder",
+                                   root, error}};
+            }
+        }
         LocalTime now = localNow();
         CalendarDate today{now.year, now.month, now.day};
 

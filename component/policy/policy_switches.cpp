@@ -2,9 +2,7 @@
 
 #include "common/file_names.h"
 #include "common/registry.h"
-#include "log/failure_log.h"
-
-#include <mutex>
+#include "policy/setting_report.h"
 
 namespace kb::policy {
 
@@ -64,29 +62,6 @@ std::wstring describeSetting(const MachineValue& value) {
     return L"a value of registry type " + std::to_wstring(value.type);
 }
 
-namespace {
-
-// Tells the administrator once per process of each switch and view whose
-// value is not understood; a page sets properties often.
-void reportNotUnderstood(Switch s, REGSAM view, const std::wstring& path, const MachineValue& value) {
-    static std::mutex mutex;
-    static unsigned reported = 0;
-    unsigned bit = 1u << (static_cast<unsigned>(s) * 2 + (view == KEY_WOW64_32KEY ? 1 : 0));
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (reported & bit) return;
-        reported |= bit;
-    }
-    std::wstring where = view == KEY_WOW64_32KEY ? L" (32-bit view)" : L" (64-bit view)";
-    log::logFailure({L"registry", Failure::kNoStatus,
-                     std::wstring(L"Not understood, so the switch ") + switchName(s) + L" is off: " +
-                         describeSetting(value) + L"; set it to the string 1 to turn it on",
-                     L"HKEY_LOCAL_MACHINE\\" + path + where, 0},
-                    L"");
-}
-
-}  // namespace
-
 bool isSwitchOn(Switch s) {
     std::wstring path = settingPath(switchName(s));
     bool on = false;
@@ -95,7 +70,11 @@ bool isSwitchOn(Switch s) {
         if (!value) continue;
         Reading reading = readSetting(*value);
         if (reading == Reading::On) on = true;
-        if (reading == Reading::NotUnderstood) reportNotUnderstood(s, view, path, *value);
+        if (reading == Reading::NotUnderstood) {
+            reportNotUnderstoodOnce(path, view, std::wstring(L"Not understood, so the switch ") + switchName(s) +
+                                                    L" is off: " + describeSetting(*value) +
+                                                    L"; set it to the string 1 to turn it on");
+        }
     }
     return on;
 }

@@ -15,7 +15,7 @@ namespace kb {
 struct Failure {
     std::wstring operation;  // doZip, deleteOldFiles, fileListing, or the property set
     int status = kNoStatus;  // the code the page saw
-    std::wstring message;    // what the page was told
+    std::wstring message;    // what the page was told, or what was wrong where its text says too little
     std::wstring path;       // the path involved; "" when none
     DWORD systemError = 0;   // a Win32 error or an HRESULT; 0 when none
 

@@ -66,6 +66,8 @@ public:
     // Removes the flag this object raised, and no other.
     void clear();
 
+    const std::wstring& directory() const { return dir_; }
+
 private:
     RaiseResult raise();  // tryRaise without its guard: throws
     // Deletes stale flags, then reports whether a fresh flag other than own

@@ -9,6 +9,7 @@
 #include "policy/policy_switches.h"
 #include "status/status_messages.h"
 #include "zip/busy_flag.h"
+#include "zip/busy_wait.h"
 #include "zip/unique_directory.h"
 
 #include <algorithm>
@@ -113,10 +114,10 @@ Stop checkTarget(const ZipRequest& request, const std::wstring& virtualRoot, Pag
 
 // The compression itself, under the busy flag, which is cleared on every
 // way out and only ever removes the flag this call raised. Nothing when
-// the machine is busy.
+// the machine is still busy after the administrator's wait.
 std::optional<Stop> compressUnderFlag(const ZipRequest& request, Page& page, compressor::Request compression) {
     busy::BusyFlag flag(request.tempDirectory);
-    if (flag.tryRaise() == busy::RaiseResult::Busy) {
+    if (busy::raiseWaiting(flag, std::chrono::seconds(request.busyWaitSeconds)) == busy::RaiseResult::Busy) {
         page.writeHtml(kBusy);
         return std::nullopt;
     }

@@ -27,6 +27,7 @@ struct ZipRequest {
     bool deleteOriginals = false;
     std::wstring tempDirectory;    // where the busy flag lives
     std::wstring libraryFolder;    // where lspzipx.dll lies, ending in a backslash
+    int busyWaitSeconds = 0;       // how long to wait for another operation's flag to go
 };
 
 struct ZipOutcome {

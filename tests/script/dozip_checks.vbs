@@ -139,6 +139,24 @@ For Each hidden In Array(False, True)
     gFso.DeleteFile flag
 Next
 
+' With a wait set, a flag that stays gets the same busy answer, once the
+' wait has passed and not before.
+Dim started, waited
+SetPolicy "BusyWaitSeconds", "1"
+Ready False
+flag = o.getTempFilePath() & FlagName(-1)
+MakeFile flag, ""
+started = Timer
+result = o.doZip(n, t)
+waited = Timer - started
+CheckEq "busy after the wait: result", result, False
+CheckEq "busy after the wait: ErrorNumber untouched", n, 77
+CheckEq "busy after the wait: page", ctx.Response.Written, _
+    Page(Array(Banner, Credit, "<P><B>Busy at present, please try again later.</B></P>"))
+Check "busy after the wait: it waited its second", waited >= 0.95 And waited < 10, waited
+gFso.DeleteFile flag
+ClearPolicy "BusyWaitSeconds"
+
 ' -- the general error ---------------------------------------------------
 For Each hidden In Array(False, True)
     If hidden Then label = "hidden: " Else label = ""

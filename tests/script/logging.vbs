@@ -80,6 +80,30 @@ CheckEq "deleteOldFiles without a root", o.deleteOldFiles(), 0
 CheckLine "deleteOldFiles without a root", before, "deleteOldFiles", "24", _
     "Unique virtual target directory root not specified.", "-", "-"
 
+' A root that names no folder removes nothing, and the page hears nothing
+' of it, but the log names the root it tried: a typo is not silent forever.
+Ready
+o.virtualTargetRoot = "/downlods"
+before = UBound(LogLines()) + 1
+CheckEq "deleteOldFiles below a missing root: 0", o.deleteOldFiles(), 0
+CheckEq "deleteOldFiles below a missing root: the page hears nothing", ctx.Response.Written, ""
+CheckLine "deleteOldFiles below a missing root", before, "deleteOldFiles", "-", _
+    "Nothing removed: the download root /downlods is not a folder", site & "\downlods\", "(2)"
+
+' A physical root, which Server.MapPath refuses: the general error, and the
+' log says why.
+Ready
+o.virtualTargetRoot = site & "\dl"
+ctx.Server.Fails = True
+before = UBound(LogLines()) + 1
+CheckEq "deleteOldFiles with a physical root: 0", o.deleteOldFiles(), 0
+CheckEq "deleteOldFiles with a physical root: the general error", ctx.Response.Written, _
+    "<P><B>Error:</B> General error in deleteOldFiles() function.<P>" & vbCrLf
+CheckLine "deleteOldFiles with a physical root", before, "deleteOldFiles", "29", _
+    "virtualTargetRoot is a physical path, which Server.MapPath refuses; deleteOldFiles takes a path of the web site", _
+    site & "\dl", "-"
+ctx.Server.Fails = False
+
 Ready
 ctx.Server.EmptyFor = "/gone"
 o.fileListRoot = "/gone"
@@ -119,6 +143,19 @@ fields = NewestFields("REG_DWORD 2 is logged once", before)
 CheckEq "REG_DWORD 2: the log says so", fields(5), _
     "Not understood, so the switch AllowVirtualSourceOnly is off: REG_DWORD 2; set it to the string 1 to turn it on"
 ClearPolicy "AllowVirtualSourceOnly"
+
+' A wait out of range is no wait at all, and is logged once.
+SetPolicy "BusyWaitSeconds", "5000"
+before = UBound(LogLines()) + 1
+Ready
+o.doZip n, t
+Ready
+o.doZip n, t
+fields = NewestFields("BusyWaitSeconds 5000 is logged once", before)
+CheckEq "BusyWaitSeconds 5000: the log says so", fields(5), _
+    "Not understood, so doZip does not wait when the machine is busy: REG_SZ ""5000""; " & _
+    "set it to a number of seconds from 0 to 60"
+ClearPolicy "BusyWaitSeconds"
 
 ' Success is not logged.
 Ready

@@ -13,7 +13,10 @@ after a warm-up and at the end must stay within small margins; every zip is
 a sound archive or the busy message; no busy flag and no temporary file is
 left behind. A control run first sends the same requests to the same page
 with a stand-in in script for the component, so that what the host and
-the script engine grow by alone is printed beside the component's."""
+the script engine grow by alone is printed beside the component's.
+
+With BusyWaitSeconds set, eight clients asking for a zip at once all get
+their archive: each doZip waits its turn instead of answering busy."""
 
 import os
 import random
@@ -73,6 +76,47 @@ def under_load(h, arch, label, options, warm, measured):
              f"{len(failures)} failed, the first: " + "\n".join(failures[:5]))
     h.record(f"{name}: memory stays flat", after - before <= GROWTH_LIMIT_KIB,
              f"resident memory grew from {before} to {after} KiB")
+
+
+WAIT_KEY = "HKLM\\SOFTWARE\\Kestrelbay\\Crateload\\BusyWaitSeconds"
+
+
+def waiting_zips(h, arch, clients=8):
+    """Eight zips at once with a wait of 10 seconds: every one is zipped,
+    none busy, and every archive is sound."""
+    site_root = h.scratch("soak", arch, "busy-wait")
+    shutil.copytree(HERE / "pool_site", site_root, dirs_exist_ok=True)
+    (site_root / "dl").mkdir()
+    # Large enough that the zips overlap: a few tenths of a second each.
+    rng = random.Random(5)
+    words = [f"w{i:04d}" for i in range(2000)]
+    source = site_root / "files" / "a.txt"
+    source.write_text("\n".join(" ".join(rng.choice(words) for _ in range(100)) for _ in range(6000)))
+    zipped, busy = [], []
+
+    def answer(target, body):
+        if b"<p id=busy>" in body:
+            busy.append(target)
+        start = body.find(b"<p id=zipped>")
+        if start >= 0:
+            zipped.append(body[start + 13:body.find(b"</p>", start)].decode())
+        return start >= 0
+
+    h.reg(arch, "add", WAIT_KEY, "/ve", "/t", "REG_DWORD", "/d", "10", "/f")
+    try:
+        with ServedSite(h, arch, site_root) as site:
+            started = time.monotonic()
+            failures = drive(site, ["/zip.asp"] * clients, clients=clients, check=answer)
+            elapsed = time.monotonic() - started
+    finally:
+        h.reg(arch, "delete", WAIT_KEY, "/f")
+    print(f"soak: {arch} busy wait: {clients} zips at once, {len(zipped)} zipped, {len(busy)} busy "
+          f"in {elapsed:.1f} s", flush=True)
+    h.record(f"{arch} busy wait: {clients} zips at once all get their archive", len(zipped) == clients and not busy,
+             f"{len(zipped)} zipped, {len(busy)} busy; " + "\n".join(failures[:3]))
+    bad = [f"{href}: {problems}" for href in zipped
+           if (problems := verify_zip(site_root / href.lstrip("/"), None, {"a.txt": source}, readers=("zipfile",)))]
+    h.record(f"{arch} busy wait: every archive is sound", zipped and not bad, "\n".join(bad[:3]))
 
 
 def object_loop(h, arch, count=10000):
@@ -261,6 +305,7 @@ def run(h):
         for label, options, warm, measured, arches in PLANS:
             if arch in arches:
                 under_load(h, arch, label, options, warm, measured)
+        waiting_zips(h, arch)
         object_loop(h, arch)
     count = 10000 if h.long else int(os.environ.get("SOAK_REQUESTS", 1000))
     arches = h.arches if h.long else h.arches[:1]
