@@ -27,7 +27,7 @@ std::optional<int> readBusyWait(const MachineValue& value) {
 }
 
 int busyWaitSeconds() {
-    std::wstring path = std::wstring(kBasePath) + kBusyWaitName;
+    std::wstring path = settingPath(kBusyWaitName);
     int seconds = 0;
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         std::optional<MachineValue> value = readMachineValue(path, view);

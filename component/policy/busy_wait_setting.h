@@ -1,5 +1,5 @@
 // The administrator's bounded wait on the busy flag: the default value of
-// the subkey BusyWaitSeconds below HKLM\SOFTWARE\Kestrelbay\Crateload\, in
+// the subkey BusyWaitSeconds below the settings key (kb::kSettingsKey), in
 // either registry view, read afresh at every doZip as the switches are read
 // at every set. Absent, doZip gives up at once when the machine is busy.
 #pragma once
