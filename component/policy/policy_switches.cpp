@@ -2,6 +2,7 @@
 
 #include "common/file_names.h"
 #include "common/registry.h"
+#include "common/switches.h"
 #include "log/failure_log.h"
 
 #include <mutex>
@@ -10,10 +11,10 @@ namespace kb::policy {
 
 const wchar_t* switchName(Switch s) {
     switch (s) {
-    case Switch::AllowVirtualSourceOnly: return L"AllowVirtualSourceOnly";
-    case Switch::DisableIncludeSubdirectoryFiles: return L"DisableIncludeSubdirectoryFiles";
-    case Switch::DisableDeleteOriginalFiles: return L"DisableDeleteOriginalFiles";
-    case Switch::AllowVirtualFileListOnly: return L"AllowVirtualFileListOnly";
+    case Switch::AllowVirtualSourceOnly: return kAllowVirtualSourceOnly;
+    case Switch::DisableIncludeSubdirectoryFiles: return kDisableIncludeSubdirectoryFiles;
+    case Switch::DisableDeleteOriginalFiles: return kDisableDeleteOriginalFiles;
+    case Switch::AllowVirtualFileListOnly: return kAllowVirtualFileListOnly;
     }
     return L"";
 }
@@ -34,38 +35,6 @@ const wchar_t* refusalParagraph(Switch s) {
 
 namespace {
 
-constexpr wchar_t kOnSetting[] = L"1";
-
-}  // namespace
-
-bool isOnSetting(const std::wstring& setting) { return setting == kOnSetting; }
-
-Reading readSetting(const MachineValue& value) {
-    switch (value.kind) {
-    case MachineValue::Kind::String:
-        if (isOnSetting(value.text)) return Reading::On;
-        return value.text.empty() || value.text == L"0" ? Reading::Off : Reading::NotUnderstood;
-    case MachineValue::Kind::Number:
-        if (value.number == 1) return Reading::On;
-        return value.number == 0 ? Reading::Off : Reading::NotUnderstood;
-    case MachineValue::Kind::Other: break;
-    }
-    return Reading::NotUnderstood;
-}
-
-std::wstring describeSetting(const MachineValue& value) {
-    switch (value.kind) {
-    case MachineValue::Kind::String:
-        return std::wstring(value.type == REG_EXPAND_SZ ? L"REG_EXPAND_SZ \"" : L"REG_SZ \"") + value.text + L"\"";
-    case MachineValue::Kind::Number:
-        return std::wstring(value.type == REG_QWORD ? L"REG_QWORD " : L"REG_DWORD ") + std::to_wstring(value.number);
-    case MachineValue::Kind::Other: break;
-    }
-    return L"a value of registry type " + std::to_wstring(value.type);
-}
-
-namespace {
-
 // Tells the administrator once per process of each switch and view whose
 // value is not understood; a page sets properties often.
 void reportNotUnderstood(Switch s, REGSAM view, const std::wstring& path, const MachineValue& value) {
@@ -77,7 +46,7 @@ void reportNotUnderstood(Switch s, REGSAM view, const std::wstring& path, const 
         if (reported & bit) return;
         reported |= bit;
     }
-    std::wstring where = view == KEY_WOW64_32KEY ? L" (32-bit view)" : L" (64-bit view)";
+    std::wstring where = std::wstring(L" (") + viewName(view) + L")";
     log::logFailure({L"registry", Failure::kNoStatus,
                      std::wstring(L"Not understood, so the switch ") + switchName(s) + L" is off: " +
                          describeSetting(value) + L"; set it to the string 1 to turn it on",
@@ -88,16 +57,14 @@ void reportNotUnderstood(Switch s, REGSAM view, const std::wstring& path, const 
 }  // namespace
 
 bool isSwitchOn(Switch s) {
-    std::wstring path = settingPath(switchName(s));
-    bool on = false;
-    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        std::optional<MachineValue> value = readMachineValue(path, view);
-        if (!value) continue;
-        Reading reading = readSetting(*value);
-        if (reading == Reading::On) on = true;
-        if (reading == Reading::NotUnderstood) reportNotUnderstood(s, view, path, *value);
+    SwitchState state = readSwitch(switchName(s));
+    for (size_t i = 0; i < std::size(kViews); ++i) {
+        const std::optional<MachineValue>& value = state.values[i];
+        if (value && readSetting(*value) == Reading::NotUnderstood) {
+            reportNotUnderstood(s, kViews[i], settingPath(switchName(s)), *value);
+        }
     }
-    return on;
+    return state.on;
 }
 
 Failure refusal(const std::wstring& operation, Switch s, std::wstring value) {
