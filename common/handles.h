@@ -69,6 +69,14 @@ struct BstrTraits {
     static void close(Type h) { ::SysFreeString(h); }
 };
 
+// A kernel object that the system hands out as null when there is none,
+// such as a process token.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type invalid() { return nullptr; }
+    static void close(Type h) { ::CloseHandle(h); }
+};
+
 struct EventSourceTraits {
     using Type = HANDLE;
     static Type invalid() { return nullptr; }
@@ -76,6 +84,7 @@ struct EventSourceTraits {
 };
 
 using UniqueFile = UniqueAny<FileHandleTraits>;
+using UniqueHandle = UniqueAny<KernelHandleTraits>;
 using UniqueFind = UniqueAny<FindHandleTraits>;
 using UniqueKey = UniqueAny<RegKeyTraits>;
 using UniqueBstr = UniqueAny<BstrTraits>;

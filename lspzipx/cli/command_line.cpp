@@ -26,6 +26,9 @@ const wchar_t kHelp[] =
     L"  -q            quiet: print nothing but errors\n"
     L"  -h, --help    print this help and exit\n"
     L"  --version     print the version and exit\n"
+    L"  --settings    print what the component reads, as this account sees it (the\n"
+    L"                switches and settings in both registry views, the busy flag's\n"
+    L"                folder, the component's and the library's files) and exit\n"
     L"  --            end of options: every later argument is zipfile or a source\n"
     L"\n"
     L"Flags combine (-r9, -qr). A source is a file, a folder, or a pattern such\n"
@@ -66,6 +69,8 @@ std::wstring applyLong(const std::wstring& option, Arguments& a) {
         a.action = Action::Help;
     } else if (option == L"--version") {
         if (a.action == Action::Zip) a.action = Action::Version;
+    } else if (option == L"--settings") {
+        if (a.action == Action::Zip) a.action = Action::Settings;
     } else if (option == L"--aes") {
         a.aes = true;
     } else {

@@ -9,7 +9,7 @@
 
 namespace lsz::cli {
 
-enum class Action { Zip, Help, Version };
+enum class Action { Zip, Help, Version, Settings };
 
 struct Arguments {
     Action action = Action::Zip;

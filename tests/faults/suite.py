@@ -77,6 +77,11 @@ def broken_library(h, arch):
                 h.record(f"{arch} {label}: the log names the library beside the component and the reason 193",
                          len(fields) == 2 and all(len(f) == 8 and f[6] == win_path(folder / "lspzipx.dll")
                                                   and f[7].endswith("(193)") for f in fields), "\n".join(lines))
+                report = text(h.run_exe(arch, h.bin_dir(arch) / "lspzip.exe", ["--settings"]))
+                h.record(f"{arch} {label}: lspzip --settings tells why",
+                         f"  its library: {win_path(folder / 'lspzipx.dll')}, version " in report
+                         and f", {other.parent.parent.name}: not the component's architecture, so it cannot load (193)"
+                         in report, report)
                 continue
             if "LSZIP_DOUBLE_CRASH" not in env:
                 run_vbs(h, arch, HERE / "library.vbs", scratch, label, env)
