@@ -192,10 +192,10 @@ SettingsFacts readSettingsFacts(const std::wstring& version) {
         s.on = state.on;
         f.switches.push_back(s);
     }
-    f.zipEncryption = storedStrings(L"ZipEncryption");
+    f.zipEncryption = storedStrings(kb::kZipEncryptionSetting);
     f.aes = configuredCipher() == Cipher::Aes256;
-    f.logFile = storedStrings(L"LogFile");
-    f.logPath = kb::firstMachineSetting(kb::settingPath(L"LogFile")).value_or(std::wstring());
+    f.logFile = storedStrings(kb::kLogFileSetting);
+    f.logPath = kb::firstMachineSetting(kb::settingPath(kb::kLogFileSetting)).value_or(std::wstring());
     f.busyFolder = kb::getTempFilePath();
     f.busyFolderShared = f.busyFolder == kb::kFixedTempDirectory;
     f.ownLibrary = installedFile(folderOf(ownPath()) + kLibraryName);
