@@ -76,6 +76,14 @@ struct BstrTraits {
     static void close(Type h) { ::SysFreeString(h); }
 };
 
+// A kernel object that the system hands out as null when there is none,
+// such as a process token.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type invalid() { return nullptr; }
+    static void close(Type h) { ::CloseHandle(h); }
+};
+
 struct EventSourceTraits {
     using Type = HANDLE;
     static Type invalid() { return nullptr; }

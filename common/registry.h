@@ -22,6 +22,10 @@ inline constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Kestrelbay\\Crateload\\";
 // The path of one setting's subkey below kSettingsKey.
 inline std::wstring settingPath(std::wstring_view name) { return kSettingsKey + std::wstring(name); }
 
+// The settings besides the switches (common/switches.h).
+inline constexpr wchar_t kLogFileSetting[] = L"LogFile";
+inline constexpr wchar_t kZipEncryptionSetting[] = L"ZipEncryption";
+
 // The default value of HKLM\path in one view (KEY_WOW64_64KEY or
 // KEY_WOW64_32KEY), or nothing when the key or a string value is missing or
 // cannot be read.

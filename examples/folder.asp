@@ -23,7 +23,11 @@ If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
     Response.Write "<div class=""result"">" & vbCrLf
     done = zip.doZip(errorNumber, errorText)
     Response.Write "<p id=""outcome"" data-status=""" & errorNumber & """>"
-    If done Then
+    If done And Not zip.recurseDirs Then
+        ' The switch DisableIncludeSubdirectoryFiles refused recurseDirs.
+        Response.Write "The folder's own files are zipped" & EncryptionNote(zip.encryptString) & _
+            "; subfolders are not allowed on this server."
+    ElseIf done Then
         Response.Write "The whole folder is zipped" & EncryptionNote(zip.encryptString) & "."
     ElseIf IsEmpty(errorNumber) Then
         Response.Write "The zipper is busy; try again in a moment."

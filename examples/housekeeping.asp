@@ -14,9 +14,29 @@ If Len(Request.ServerVariables("AUTH_USER").Item) = 0 Then
     Response.End
 End If
 
+' A whole number of days from 0 to 32767, in digits only, as the component
+' takes it.
+Function IsDayCount(text)
+    Dim i
+    IsDayCount = Len(text) > 0 And Len(text) <= 5
+    For i = 1 To Len(text)
+        If InStr("0123456789", Mid(text, i, 1)) = 0 Then IsDayCount = False
+    Next
+    If IsDayCount Then IsDayCount = CLng(text) <= 32767
+End Function
+
 Dim zip, days, removed
 days = 2
-If IsNumeric(Request.QueryString("days").Item) And Len(Request.QueryString("days").Item) > 0 Then
+If Len(Request.QueryString("days").Item) > 0 Then
+    ' Anything else is the caller's mistake, answered before anything is
+    ' removed: a number that CInt cannot hold would stop the page with an
+    ' Overflow, and one the component ignores would remove by the default.
+    If Not IsDayCount(Request.QueryString("days").Item) Then
+        Response.Status = "400 Bad Request"
+        Response.Write "<!DOCTYPE html>" & vbCrLf & "<html><head><title>Housekeeping</title></head><body>" & _
+            "<p id=""bad-days"">days must be a whole number from 0 to 32767.</p></body></html>" & vbCrLf
+        Response.End
+    End If
     days = CInt(Request.QueryString("days").Item)
 End If
 

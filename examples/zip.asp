@@ -10,14 +10,15 @@
 Dim zip, picked, name, sources, count, done, errorNumber, errorText
 
 If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
-    ' Each ticked file becomes one quoted physical path of the source list.
+    ' Each ticked file becomes one quoted item of the source list, a path of
+    ' the site: the switch AllowVirtualSourceOnly refuses a physical path.
     sources = ""
     picked = ""
     count = 0
     For Each name In Request.Form("file")
         If IsSampleFile(name) Then
             If count > 0 Then sources = sources & "|"
-            sources = sources & """" & Server.MapPath(SampleFolder & "/" & name) & """"
+            sources = sources & """" & SampleFolder & "/" & name & """"
             picked = picked & "<li>" & Server.HTMLEncode(name) & "</li>"
             count = count + 1
         End If

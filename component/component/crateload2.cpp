@@ -1,6 +1,7 @@
 #include "component/crateload2.h"
 
 #include "common/errors.h"
+#include "common/temp_directory.h"
 #include "common/text.h"
 #include "component/module.h"
 #include "component/variant_args.h"
@@ -9,7 +10,6 @@
 #include "maintenance/file_listing.h"
 #include "policy/busy_wait_setting.h"
 #include "status/status_messages.h"
-#include "zip/temp_directory.h"
 
 namespace kb {
 

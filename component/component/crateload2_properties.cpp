@@ -3,11 +3,11 @@
 #include "component/crateload2.h"
 
 #include "common/errors.h"
+#include "common/temp_directory.h"
 #include "common/text.h"
 #include "component/property_rules.h"
 #include "policy/policy_switches.h"
 #include "zip/busy_flag.h"
-#include "zip/temp_directory.h"
 
 namespace kb {
 

@@ -90,7 +90,16 @@ int16_t optionWord(bool recurse, bool passwordGiven, bool deleteOriginals) {
 
 HMODULE loadLibraryBeside(const std::wstring& folder) {
     HMODULE library = ::LoadLibraryExW((folder + kLibraryName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!library) library = ::LoadLibraryExW(kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (library) return library;
+    // Older installs keep the library in the system folder, so the search
+    // follows. But a library that lies beside the component and will not
+    // load (of the other architecture, unreadable) is the one that was
+    // meant: when the search finds nothing, its reason is the one to give.
+    DWORD besideError = ::GetLastError();
+    library = ::LoadLibraryExW(kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    bool besideMissing = besideError == ERROR_MOD_NOT_FOUND || besideError == ERROR_FILE_NOT_FOUND ||
+                         besideError == ERROR_PATH_NOT_FOUND;
+    if (!library && !besideMissing) ::SetLastError(besideError);
     return library;
 }
 

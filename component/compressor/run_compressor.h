@@ -19,7 +19,9 @@ int16_t optionWord(bool recurse, bool passwordGiven, bool deleteOriginals);
 // Loads the library from folder (which ends in a backslash) by full path,
 // and failing that through the system's search without the current
 // directory, so that a DLL planted in the current directory is never taken.
-// Returns null when neither finds it. The library stays loaded.
+// Returns null when neither finds it, with the last error of the library in
+// folder when it is there but would not load (193 for the other
+// architecture), else the search's. The library stays loaded.
 HMODULE loadLibraryBeside(const std::wstring& folder);
 
 struct Request {

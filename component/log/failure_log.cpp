@@ -28,7 +28,7 @@ void reportEvent(const Failure& failure, const Occasion& occasion) {
 }  // namespace
 
 std::wstring logFilePath() {
-    return firstMachineSetting(settingPath(L"LogFile")).value_or(std::wstring());
+    return firstMachineSetting(settingPath(kLogFileSetting)).value_or(std::wstring());
 }
 
 bool appendLine(const std::wstring& path, const std::wstring& line) {

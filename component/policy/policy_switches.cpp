@@ -2,16 +2,17 @@
 
 #include "common/file_names.h"
 #include "common/registry.h"
+#include "common/switches.h"
 #include "policy/setting_report.h"
 
 namespace kb::policy {
 
 const wchar_t* switchName(Switch s) {
     switch (s) {
-    case Switch::AllowVirtualSourceOnly: return L"AllowVirtualSourceOnly";
-    case Switch::DisableIncludeSubdirectoryFiles: return L"DisableIncludeSubdirectoryFiles";
-    case Switch::DisableDeleteOriginalFiles: return L"DisableDeleteOriginalFiles";
-    case Switch::AllowVirtualFileListOnly: return L"AllowVirtualFileListOnly";
+    case Switch::AllowVirtualSourceOnly: return kAllowVirtualSourceOnly;
+    case Switch::DisableIncludeSubdirectoryFiles: return kDisableIncludeSubdirectoryFiles;
+    case Switch::DisableDeleteOriginalFiles: return kDisableDeleteOriginalFiles;
+    case Switch::AllowVirtualFileListOnly: return kAllowVirtualFileListOnly;
     }
     return L"";
 }
@@ -30,53 +31,17 @@ const wchar_t* refusalParagraph(Switch s) {
     return L"";
 }
 
-namespace {
-
-constexpr wchar_t kOnSetting[] = L"1";
-
-}  // namespace
-
-bool isOnSetting(const std::wstring& setting) { return setting == kOnSetting; }
-
-Reading readSetting(const MachineValue& value) {
-    switch (value.kind) {
-    case MachineValue::Kind::String:
-        if (isOnSetting(value.text)) return Reading::On;
-        return value.text.empty() || value.text == L"0" ? Reading::Off : Reading::NotUnderstood;
-    case MachineValue::Kind::Number:
-        if (value.number == 1) return Reading::On;
-        return value.number == 0 ? Reading::Off : Reading::NotUnderstood;
-    case MachineValue::Kind::Other: break;
-    }
-    return Reading::NotUnderstood;
-}
-
-std::wstring describeSetting(const MachineValue& value) {
-    switch (value.kind) {
-    case MachineValue::Kind::String:
-        return std::wstring(value.type == REG_EXPAND_SZ ? L"REG_EXPAND_SZ \"" : L"REG_SZ \"") + value.text + L"\"";
-    case MachineValue::Kind::Number:
-        return std::wstring(value.type == REG_QWORD ? L"REG_QWORD " : L"REG_DWORD ") + std::to_wstring(value.number);
-    case MachineValue::Kind::Other: break;
-    }
-    return L"a value of registry type " + std::to_wstring(value.type);
-}
-
 bool isSwitchOn(Switch s) {
-    std::wstring path = settingPath(switchName(s));
-    bool on = false;
-    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        std::optional<MachineValue> value = readMachineValue(path, view);
-        if (!value) continue;
-        Reading reading = readSetting(*value);
-        if (reading == Reading::On) on = true;
-        if (reading == Reading::NotUnderstood) {
-            reportNotUnderstoodOnce(path, view, std::wstring(L"Not understood, so the switch ") + switchName(s) +
-                                                    L" is off: " + describeSetting(*value) +
-                                                    L"; set it to the string 1 to turn it on");
+    SwitchState state = readSwitch(switchName(s));
+    for (size_t i = 0; i < std::size(kViews); ++i) {
+        const std::optional<MachineValue>& value = state.values[i];
+        if (value && readSetting(*value) == Reading::NotUnderstood) {
+            reportNotUnderstoodOnce(settingPath(switchName(s)), kViews[i],
+                                    std::wstring(L"Not understood, so the switch ") + switchName(s) + L" is off: " +
+                                        describeSetting(*value) + L"; set it to the string 1 to turn it on");
         }
     }
-    return on;
+    return state.on;
 }
 
 Failure refusal(const std::wstring& operation, Switch s, std::wstring value) {

@@ -3,7 +3,7 @@
 // of the property it guards, and on only when it is exactly "1".
 #pragma once
 
-#include "common/registry.h"
+#include "common/switches.h"
 #include "status/failure.h"
 
 #include <wtypes.h>
@@ -24,21 +24,9 @@ const wchar_t* switchName(Switch s);
 // The paragraph a refused set writes into the page.
 const wchar_t* refusalParagraph(Switch s);
 
-// The exact comparison that turns a setting into on or off.
-bool isOnSetting(const std::wstring& setting);
-
-// How a stored value reads. A switch fails safe: the string "1" and the
-// number 1 (the way a registry editor's DWORD is set) are on; "", "0" and
-// the number 0 are off; anything else is off and not understood, which the
-// administrator is told of.
-enum class Reading { On, Off, NotUnderstood };
-Reading readSetting(const MachineValue& value);
-// The value as the log shows it: its type and its contents.
-std::wstring describeSetting(const MachineValue& value);
-
-// Reads the switch from the registry (both views): on when either view
-// holds an on value. A value not understood is logged once per process for
-// each view of each switch.
+// Reads the switch from the registry as kb::readSwitch does: on when either
+// view holds an on value. A value not understood is logged once per process
+// for each view of each switch.
 bool isSwitchOn(Switch s);
 
 // True when a value may name a place outside the site: a physical path

@@ -53,7 +53,7 @@ unsigned configuredReaders() {
 }
 
 Cipher configuredCipher() {
-    bool aes = kb::anyMachineSetting(kb::settingPath(L"ZipEncryption"),
+    bool aes = kb::anyMachineSetting(kb::settingPath(kb::kZipEncryptionSetting),
                                      [](const std::wstring& setting) { return setting == L"AES256"; });
     return aes ? Cipher::Aes256 : Cipher::ZipCrypto;
 }

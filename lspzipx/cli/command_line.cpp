@@ -31,6 +31,9 @@ const wchar_t kHelp[] =
     L"                check the files a list of SHA-256 sums names (as sha256sum\n"
     L"                writes it, names relative to the list's folder); with -q,\n"
     L"                print only what is missing or changed\n"
+    L"  --settings    print what the component reads, as this account sees it (the\n"
+    L"                switches and settings in both registry views, the busy flag's\n"
+    L"                folder, the component's and the library's files) and exit\n"
     L"  --            end of options: every later argument is zipfile or a source\n"
     L"\n"
     L"Flags combine (-r9, -qr). A source is a file, a folder, or a pattern such\n"
@@ -71,6 +74,8 @@ std::wstring applyLong(const std::wstring& option, Arguments& a) {
         a.action = Action::Help;
     } else if (option == L"--version") {
         if (a.action == Action::Zip) a.action = Action::Version;
+    } else if (option == L"--settings") {
+        if (a.action == Action::Zip) a.action = Action::Settings;
     } else if (option == L"--aes") {
         a.aes = true;
     } else if (option == L"--check-sha256") {

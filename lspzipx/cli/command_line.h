@@ -9,7 +9,7 @@
 
 namespace lsz::cli {
 
-enum class Action { Zip, Help, Version, CheckSha256 };
+enum class Action { Zip, Help, Version, CheckSha256, Settings };
 
 struct Arguments {
     Action action = Action::Zip;

@@ -8,6 +8,7 @@
 #include "cli/console.h"
 #include "cli/messages.h"
 #include "cli/sha256_list.h"
+#include "cli/settings_report.h"
 #include "common/secret.h"
 #include "common/source_list.h"
 #include "common/text.h"
@@ -41,20 +42,8 @@ int passwordError(const std::wstring& message) {
 std::wstring ownVersion() {
     wchar_t exe[MAX_PATH];
     DWORD n = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return L"unknown";
-    DWORD ignored = 0;
-    DWORD size = ::GetFileVersionInfoSizeW(exe, &ignored);
-    if (size == 0) return L"unknown";
-    std::vector<uint8_t> data(size);
-    wchar_t* text = nullptr;
-    UINT length = 0;
-    if (!::GetFileVersionInfoW(exe, 0, size, data.data()) ||
-        !::VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&text),
-                          &length) ||
-        length == 0) {
-        return L"unknown";
-    }
-    return std::wstring(text);
+    std::wstring version = n > 0 && n < MAX_PATH ? fileVersion(exe) : std::wstring();
+    return version.empty() ? L"unknown" : version;
 }
 
 // Each argument is one source; one that holds "|" or quotes is a list.
@@ -153,6 +142,10 @@ int run(const std::vector<std::wstring>& argv) {
     }
     if (parsed.arguments.action == Action::Version) {
         writeOut(L"lspzip " + ownVersion() + L"\n");
+        return 0;
+    }
+    if (parsed.arguments.action == Action::Settings) {
+        writeOut(settingsReport(readSettingsFacts(ownVersion())));
         return 0;
     }
     if (!parsed.error.empty()) return usageError(parsed.error);

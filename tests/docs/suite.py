@@ -65,6 +65,16 @@ def run(h):
     h.record(f"{arch} the stated defaults are a fresh object's ({len(checks)})",
              code == 0 and not wrong and out.count("=True") == len(checks), out[-2000:])
 
+    # The redirect after doZip that hideResponse allows, as the reference words it.
+    redirect = next((b for b in re.findall(r"```asp\n(.*?)```", reference, re.S) if "Response.Redirect" in b), "")
+    code, out = page(h, arch, site, "redirect.asp", 'Dim zip, errorNumber, errorText\n'
+                     'Set zip = Server.CreateObject("Kestrelbay.Crateload2")\n'
+                     'zip.sourceFileList = "samples/report.txt"\nzip.zipFileName = "r"\n'
+                     'zip.virtualTargetRoot = "/downloads"\n' + "\n".join(
+                         line.strip() for line in redirect.splitlines()))
+    h.record(f"{arch} the reference's redirect after doZip works", bool(redirect) and code == 0
+             and re.search(r'HREF="/downloads/CL[^"]+/r\.zip"', out) is not None, out[-1500:])
+
     examples = re.findall(r"```vbscript\n(.*?)```", reference, re.S)
     body = []
     for i, example in enumerate(examples):

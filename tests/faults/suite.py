@@ -36,12 +36,16 @@ def run_vbs(h, arch, script, scratch, label, env=None):
 
 def broken_library(h, arch):
     """A copy of the component registered in a folder of its own, beside no
-    library or a library without LSZIP_EXECUTE (status 50, and the process
-    lives on), or one that faults in it, on the calling thread or on a
-    worker: then nothing is caught, the log gets one line naming the
+    library, the library of the other architecture (status 50, and the log
+    gives the system's reason 193 for the library beside it, not the search's
+    126 that follows) or a library without LSZIP_EXECUTE (status 50, and the
+    process lives on), or one that faults in it, on the calling thread or on
+    a worker: then nothing is caught, the log gets one line naming the
     library, and the process ends."""
     doubles = h.build_root / arch / "doubles"
+    other = h.bin_dir("x86" if arch == "x64" else "x64") / "lspzipx.dll"
     cases = [("no library", None, {}),
+             ("library of the other architecture", other, {}),
              ("library without its execute call", doubles / "partial" / "lspzipx.dll", {}),
              ("library faulting in execute", doubles / "full" / "lspzipx.dll", {"LSZIP_DOUBLE_CRASH": "1"}),
              ("wide library faulting on a worker thread", doubles / "wide" / "lspzipx.dll", {"LSZIP_DOUBLE_CRASH": "2"})]
@@ -51,6 +55,9 @@ def broken_library(h, arch):
             folder = scratch / "component"
             folder.mkdir()
             shutil.copy(h.bin_dir(arch) / "kbaycl20.dll", folder)
+            if library and not library.exists():
+                h.record(f"{arch} {label}: {library} is built", False, "build both architectures (tools/build.sh)")
+                continue
             if library:
                 shutil.copy(library, folder)
             if h.regsvr32(arch, folder / "kbaycl20.dll") != 0:
@@ -58,6 +65,24 @@ def broken_library(h, arch):
                 continue
             calls = scratch / "calls.log"
             env = dict(env, LSZIP_DOUBLE_LOG=win_path(calls))
+            if library == other:
+                logged = scratch / "crateload.log"
+                h.reg(arch, "add", LOG_KEY, "/ve", "/d", win_path(logged), "/f")
+                try:
+                    run_vbs(h, arch, HERE / "library.vbs", scratch, label, env)
+                finally:
+                    h.reg(arch, "delete", LOG_KEY, "/f")
+                lines = logged.read_text(errors="replace").splitlines() if logged.exists() else []
+                fields = [line.split("\t") for line in lines]
+                h.record(f"{arch} {label}: the log names the library beside the component and the reason 193",
+                         len(fields) == 2 and all(len(f) == 8 and f[6] == win_path(folder / "lspzipx.dll")
+                                                  and f[7].endswith("(193)") for f in fields), "\n".join(lines))
+                report = text(h.run_exe(arch, h.bin_dir(arch) / "lspzip.exe", ["--settings"]))
+                h.record(f"{arch} {label}: lspzip --settings tells why",
+                         f"  its library: {win_path(folder / 'lspzipx.dll')}, version " in report
+                         and f", {other.parent.parent.name}: not the component's architecture, so it cannot load (193)"
+                         in report, report)
+                continue
             if "LSZIP_DOUBLE_CRASH" not in env:
                 run_vbs(h, arch, HERE / "library.vbs", scratch, label, env)
                 continue

@@ -47,6 +47,8 @@ TEST(CommandLine, HelpWinsOverEverythingElse) {
     EXPECT_EQ(p.arguments.action, Action::Help);
     EXPECT_EQ(p.error, L"");
     EXPECT_EQ(parseCommandLine({L"--version"}).arguments.action, Action::Version);
+    EXPECT_EQ(parseCommandLine({L"--settings", L"--version"}).arguments.action, Action::Settings);
+    EXPECT_EQ(parseCommandLine({L"--settings", L"-h"}).arguments.action, Action::Help);
 }
 
 TEST(CommandLine, ErrorsNameTheFirstProblem) {

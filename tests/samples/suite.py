@@ -72,7 +72,15 @@ def housekeeping_page(h, arch, site):
     old.mkdir()
     out = page(h, arch, site, "housekeeping.asp")
     h.record(f"{arch} housekeeping.asp refuses an anonymous caller", 'id="refused"' in out and old.exists(), out)
-    out = page(h, arch, site, "housekeeping.asp", "--user", "HOST\\crateload-housekeeping")
+    user = ("--user", "HOST\\crateload-housekeeping")
+    # A days value the component cannot take is the caller's mistake: 400, not a script error.
+    for days in ("99999", "-1", "1.5", "7x"):
+        out = page(h, arch, site, "housekeeping.asp", "--query", f"days={days}", *user)
+        h.record(f"{arch} housekeeping.asp?days={days} is refused as a bad request",
+                 'id="bad-days"' in out and "asphost exit" not in out and old.exists(), out)
+    out = page(h, arch, site, "housekeeping.asp", "--query", "days=32767", *user)
+    h.record(f"{arch} housekeeping.asp?days=32767 keeps a younger folder", 'data-count="0"' in out and old.exists(), out)
+    out = page(h, arch, site, "housekeeping.asp", *user)
     h.record(f"{arch} housekeeping.asp removes old folders for a signed-in caller",
              'data-count="1"' in out and not old.exists(), out)
 
@@ -98,11 +106,38 @@ def download_config(h):
                    ("add", {"name": "Content-Disposition", "value": "attachment"})])
 
 
+def under_shipped_policy(h, arch, site):
+    """With crateload-policy.reg imported, zip.asp still zips the ticked
+    files (it names virtual items), and folder.asp says that it left the
+    subfolders out."""
+    samples = site / "samples"
+    (samples / "sub").mkdir(exist_ok=True)
+    (samples / "sub" / "inner.txt").write_text("inside")
+    h.reg(arch, "import", win_path(EXAMPLES / "crateload-policy.reg"))
+    try:
+        out = page(h, arch, site, "zip.asp", "--form", "file=report.txt&file=price+list.csv&password=")
+        problems = verify_zip(archive_of(site, out), "", {n: samples / n for n in ("report.txt", "price list.csv")}) \
+            if 'data-status="0">2 file(s) zipped' in out else [out[-1500:]]
+        h.record(f"{arch} under the shipped policy zip.asp zips the ticked files", not problems, "\n".join(problems))
+        out = page(h, arch, site, "folder.asp", "--form", "password=")
+        h.record(f"{arch} under the shipped policy folder.asp says the subfolders were left out",
+                 'data-status="0">The folder\'s own files are zipped, not encrypted; subfolders are not allowed' in out,
+                 out[-1500:])
+        problems = verify_zip(archive_of(site, out), "",
+                              {p.name: p for p in samples.iterdir() if p.is_file()})
+        h.record(f"{arch} under the shipped policy folder.asp's archive holds the folder's own files",
+                 not problems, "\n".join(problems))
+    finally:
+        for view in ("/reg:64", "/reg:32"):
+            h.reg(arch, "delete", "HKLM\\SOFTWARE\\Kestrelbay", "/f", view)
+        shutil.rmtree(samples / "sub")
+
+
 def run(h):
     download_config(h)
     h.register_component()
     for arch in h.arches:
         site = h.scratch("samples", arch)
         shutil.copytree(EXAMPLES, site, dirs_exist_ok=True)
-        for case in (zip_page, folder_page, quiet_page, housekeeping_page):
+        for case in (zip_page, folder_page, quiet_page, housekeeping_page, under_shipped_policy):
             case(h, arch, site)

@@ -1,4 +1,4 @@
-#include "zip/temp_directory.h"
+#include "common/temp_directory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "zip/temp_directory.h"
+#include "common/temp_directory.h"
 
 #include "common/file_system.h"
 #include "common/text.h"

@@ -1,5 +1,6 @@
 // Where the busy flag lives: "c:\temp\" when it holds an ordinary file, else
-// the system's temporary path, else the current directory.
+// the system's temporary path, else the current directory. The component
+// keeps its flag there; lspzip --settings shows the same choice.
 #pragma once
 
 #include <optional>
