@@ -54,7 +54,7 @@ struct FileHandleTraits {
     static void close(Type h) { ::CloseHandle(h); }
 };
 // A kernel object's handle from a call that returns null on failure
-// (mutexes, events), where files return INVALID_HANDLE_VALUE.
+// (mutexes, events, process tokens), where files return INVALID_HANDLE_VALUE.
 struct KernelHandleTraits {
     using Type = HANDLE;
     static Type invalid() { return nullptr; }
@@ -74,14 +74,6 @@ struct BstrTraits {
     using Type = BSTR;
     static Type invalid() { return nullptr; }
     static void close(Type h) { ::SysFreeString(h); }
-};
-
-// A kernel object that the system hands out as null when there is none,
-// such as a process token.
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type invalid() { return nullptr; }
-    static void close(Type h) { ::CloseHandle(h); }
 };
 
 struct EventSourceTraits {

@@ -81,7 +81,7 @@ CountOutcome deleteOldDownloadDirectories(const std::wstring& virtualTargetRoot,
                 // The root is mapped whatever it holds, and the page's
                 // MapPath refuses a physical path with nothing but a generic
                 // error: the log says what was wrong instead.
-                if (!policy::isPhysicalPath(virtualTargetRoot)) throw;
+                if (!policy::mayBePhysical(virtualTargetRoot)) throw;
                 page.writeHtml(status::errorParagraph(status::DeleteOldGeneralError));
                 return {0, Failure{kOperation, status::DeleteOldGeneralError, kPhysicalRoot, virtualTargetRoot, 0}};
             }
