@@ -188,7 +188,7 @@ TEST(Interface, HelpStringsKeepTheirWording) {
               L"for a specified virtual target root.");
     EXPECT_EQ(docString(library.get(), info.get(), 0x6003006A),
               L"Provides a listing of files in the directory specified in filelListRoot which match the "
-              L"specification parameter.");
+              L"pattern parameter.");
     EXPECT_EQ(docString(library.get(), info.get(), 0x68030050), L"");
 }
 
