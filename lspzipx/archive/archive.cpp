@@ -10,7 +10,7 @@
 
 namespace lsz {
 
-void createArchive(const ArchiveRequest& request) {
+ArchiveOutcome createArchive(const ArchiveRequest& request) {
     std::wstring target = usableTarget(request.zipPath);
 
     // The temporary file's name is hidden from wildcards; the target itself
@@ -19,6 +19,8 @@ void createArchive(const ArchiveRequest& request) {
     options.recurse = request.recurse;
     options.keepPaths = request.keepPaths;
     options.excluded = {target};
+    options.includeHidden = request.includeHidden;
+    options.selection = request.selection;
     bool serial = request.threads <= 1;
     Catalog catalog;
     catalog.enumerate(request.items, options, serial);
@@ -36,11 +38,13 @@ void createArchive(const ArchiveRequest& request) {
     pipeline.crcBeforeData = request.cipher == Cipher::ZipCrypto;
     runPipeline(catalog, pipeline, writer);
     writer.finish();
+    if (request.check) out.check(request.check);
     out.commit(request.deleteOriginals);
+    ArchiveOutcome outcome{catalog.hidden()};
 
-    if (!request.deleteOriginals) return;
+    if (!request.deleteOriginals) return outcome;
     std::vector<std::wstring> kept = deleteOriginals(catalog.entries());
-    if (kept.empty()) return;
+    if (kept.empty()) return outcome;
     // The archive is complete and stays; whoever logs the outcome can name
     // the files still there, or the first of them.
     if (kept.size() > kMaxKeptNamed) kept.resize(kMaxKeptNamed);

@@ -66,6 +66,8 @@ void Catalog::directoryDone() {
     added_.notify_one();
 }
 
+void Catalog::passedOver(bool directory) { ++(directory ? hidden_.folders : hidden_.files); }
+
 PipelineEntry* Catalog::next() {
     std::unique_lock<std::mutex> lock(mutex_);
     added_.wait(lock, [this] { return taken_ < published_ || finished_; });

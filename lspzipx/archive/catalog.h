@@ -36,6 +36,8 @@ public:
 
     // Every entry, once the pipeline has taken them all.
     const std::deque<PipelineEntry>& entries() const { return entries_; }
+    // What was left out for being hidden, once the pipeline has taken all.
+    HiddenCount hidden() const { return hidden_; }
 
 private:
     void run(std::vector<std::wstring> items, EnumerationOptions options);
@@ -43,6 +45,7 @@ private:
     // Hands the entries found so far to the pipeline at once: every wake-up
     // of a waiting thread is a round trip to the system.
     void directoryDone() override;
+    void passedOver(bool directory) override;
 
     std::thread thread_;
     std::mutex mutex_;
@@ -59,6 +62,7 @@ private:
         bool directory;
     };
     std::vector<Found> pending_;  // found, not yet handed over
+    HiddenCount hidden_;          // the enumerating thread's, read once it is finished
     size_t published_ = 0;
     size_t taken_ = 0;
     bool finished_ = false;

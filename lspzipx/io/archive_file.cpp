@@ -82,8 +82,8 @@ ArchiveFile::ArchiveFile(const std::wstring& target, bool exactFolder)
         uint32_t unique = 0;
         randomBytes(reinterpret_cast<uint8_t*>(&unique), sizeof unique);
         temporaryName_ = kb::archiveTemporaryName(name_, unique);
-        file_.reset(::CreateFileW(joined(where, temporaryName_).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+        file_.reset(::CreateFileW(joined(where, temporaryName_).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
     if (!file_) failWithLastError(code::CannotCreate, folder_);
@@ -137,6 +137,11 @@ void ArchiveFile::patch(uint64_t offset, const std::vector<uint8_t>& bytes) {
     }
     if (offset + bytes.size() > flushed_) flush();
     writeAt(offset, bytes.data(), bytes.size());
+}
+
+void ArchiveFile::check(const std::function<void(HANDLE)>& reader) {
+    flush();
+    reader(file_.get());
 }
 
 void ArchiveFile::commit(bool durable) {

@@ -8,7 +8,10 @@
 
 #include "common/handles.h"
 
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,12 @@ public:
     // without its contents: needed when the originals are deleted next,
     // and not worth the wait otherwise.
     void commit(bool durable);
+
+    // Hands the complete file, written out, to a reader before the commit:
+    // the handle reads by position (its file pointer is the reader's to
+    // move, since nothing is written after). What the reader throws passes
+    // on, and the file is removed as on any failure.
+    void check(const std::function<void(HANDLE)>& reader);
 
 private:
     void flush();

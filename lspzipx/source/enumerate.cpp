@@ -21,7 +21,7 @@ struct Found {
     FILETIME lastWrite{};
     uint64_t size = 0;
     bool directory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-    bool listed() const { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0; }
+    bool hidden() const { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0; }
 };
 
 bool meansAbsent(DWORD err) {
@@ -71,8 +71,12 @@ class Collector {
 public:
     Collector(const EnumerationOptions& options, SourceSink& sink) : options_(options), sink_(sink) {}
 
+    // The zip form of the item as typed, for the selection; set per item.
+    void beginItem(std::wstring typedPrefix) { typedPrefix_ = std::move(typedPrefix); }
+
     void add(const std::wstring& directory, const std::wstring& relative, const Found& f) {
         refuseUnlessOneName(directory + relative, f.name);
+        if (!selected(relative, f)) return;
         std::wstring path = directory + relative + f.name;
         for (const auto& excluded : options_.excluded) {
             if (kb::sameName(path, excluded)) return;
@@ -89,7 +93,7 @@ public:
         // the files and the subdirectories when the pattern takes all.
         std::vector<Found> all = list(directory + relative + (matchesEverything(pattern) ? L"*" : pattern));
         for (const Found& f : all) {
-            if (!f.directory() && f.listed()) add(directory, relative, f);
+            if (!f.directory() && taken(f)) add(directory, relative, f);
         }
         sink_.directoryDone();
         if (!options_.recurse) return;
@@ -97,7 +101,7 @@ public:
         for (const Found& f : all) {
             // A linked directory may lead back up the tree; its target is
             // zipped where it really lives, if at all.
-            if (f.directory() && f.listed() && !(f.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            if (f.directory() && !(f.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && taken(f)) {
                 refuseUnlessOneName(directory + relative, f.name);
                 size_t before = count_;
                 walk(directory, relative + f.name + L"\\", pattern);
@@ -117,9 +121,28 @@ public:
     void done() { sink_.directoryDone(); }
 
 private:
+    // Whether a listed file or folder is taken by its attributes; one left
+    // out for being hidden is told to the sink.
+    bool taken(const Found& f) {
+        if (!f.hidden()) return true;
+        if (options_.includeHidden) return !kb::isArchiveTemporaryName(f.name);
+        sink_.passedOver(f.directory());
+        return false;
+    }
+
+    bool selected(const std::wstring& relative, const Found& f) const {
+        if (options_.selection.empty()) return true;
+        std::wstring below = relative + f.name + (f.directory() ? L"/" : L"");
+        for (wchar_t& c : below) {
+            if (c == L'\\') c = L'/';
+        }
+        return options_.selection.takes(below, typedPrefix_.empty() ? below : typedPrefix_ + L"/" + below);
+    }
+
     const EnumerationOptions& options_;
     SourceSink& sink_;
     size_t count_ = 0;
+    std::wstring typedPrefix_;
 };
 
 std::wstring withSeparator(std::wstring path) {
@@ -132,6 +155,7 @@ void collectItem(const std::wstring& item, Collector& collector) {
     ItemParts parts = splitItem(full);
     if (hasWildcards(parts.directory)) fail(code::InvalidSource, 0, item);
     if (hasWildcards(parts.name)) {
+        collector.beginItem(typedPrefix(item, false));
         collector.walk(parts.directory, L"", parts.name);
         return;
     }
@@ -143,12 +167,14 @@ void collectItem(const std::wstring& item, Collector& collector) {
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         // A directory named outright stands for its contents.
+        collector.beginItem(typedPrefix(item, true));
         collector.walk(withSeparator(full), L"", L"*");
         return;
     }
     // The listing gives the name as it is on disk, whatever case the item used.
     std::vector<Found> found = list(full);
     if (found.empty()) fail(code::FileNotMatched, ERROR_FILE_NOT_FOUND, full);
+    collector.beginItem(typedPrefix(item, false));
     collector.add(parts.directory, L"", found.front());
     collector.done();
 }

@@ -1,5 +1,6 @@
 #include "base/library_codes.h"
 #include "common/source_list.h"
+#include "source/name_selection.h"
 #include "source/stored_names.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,41 @@ TEST(StoredNames, StayBelowTheFolderTheyAreExtractedTo) {
     for (const wchar_t* name : {L"..x", L"x..", L"...", L"a..b\\c", L"rep.", L"rep "}) {
         EXPECT_NO_THROW(zipEntryName(name)) << testing::PrintToString(std::wstring(name));
     }
+}
+
+TEST(NameSelection, PatternsAsZipMatchesThem) {
+    struct Case {
+        const wchar_t* pattern;
+        const wchar_t* name;
+        bool matches;
+    } cases[] = {
+        {L"*.bin", L"deep/inner/f.bin", true},  // * spans folders
+        {L"deep/*", L"deep/inner/", true},      {L"deep/*", L"deep", false},
+        {L"DEEP\\*.TXT", L"deep/c.txt", true},  // case and separators do not count
+        {L"?.txt", L"a.txt", true},             {L"?.txt", L"ab.txt", false},
+        {L"[ab].*", L"b.bin", true},            {L"[!ab].*", L"b.bin", false},
+        {L"[a-c]x", L"Bx", true},               {L"a[1].txt", L"a1.txt", true},
+        {L"a[.txt", L"a[.txt", true},           // an open set is a plain "["
+        {L"*a*b*c*", L"xxaxxbxxcxx", true},     {L"*a*b*c*", L"aaaaaaaaaaaaaaaaaaaaaaaaaaaab", false},
+        {L"", L"", true},                       {L"*", L"", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(matchesPattern(c.pattern, c.name), c.matches) << testing::PrintToString(std::wstring(c.pattern))
+                                                                  << " " << testing::PrintToString(std::wstring(c.name));
+    }
+    const std::pair<std::pair<const wchar_t*, bool>, const wchar_t*> prefixes[] = {
+        {{L"tree", true}, L"tree"},           {{L"C:\\data\\tree\\", true}, L"data/tree"},
+        {{L".\\tree\\*.txt", false}, L"tree"}, {{L"..\\..\\x\\a.txt", false}, L"x"},
+        {{L"\\\\srv\\share\\d", true}, L"d"},  {{L"\\\\?\\C:\\d\\a.txt", false}, L"d"},
+        {{L"a.txt", false}, L""},
+    };
+    for (const auto& [item, prefix] : prefixes) {
+        EXPECT_EQ(typedPrefix(item.first, item.second), prefix) << testing::PrintToString(std::wstring(item.first));
+    }
+    NameSelection selection({L"tree/deep/*"}, {L"*.bin"});
+    EXPECT_TRUE(selection.takes(L"deep/c.txt", L"tree/deep/c.txt"));
+    EXPECT_FALSE(selection.takes(L"deep/f.bin", L"tree/deep/f.bin"));  // -x wins
+    EXPECT_FALSE(selection.takes(L"a.txt", L"tree/a.txt"));
 }
 
 }  // namespace
