@@ -115,6 +115,13 @@ bool isPlainFileName(std::wstring_view name) {
     return !isDeviceName(name);
 }
 
+std::wstring withZipExtension(std::wstring name) {
+    size_t last = name.find_last_of(L"\\/");
+    size_t start = last == std::wstring::npos ? 0 : last + 1;
+    if (start < name.size() && name.find(L'.', start) == std::wstring::npos) name += L".zip";
+    return name;
+}
+
 std::wstring archiveTemporaryName(std::wstring_view archiveName, uint32_t unique) {
     wchar_t suffix[16];
     std::swprintf(suffix, 16, L".%08x.tmp", unique);

@@ -55,6 +55,11 @@ bool isPhysicalPath(std::wstring_view path);
 // can open that file by it as itself.
 bool holdsPathSyntax(std::wstring_view name);
 
+// An archive's name with ".zip" added when its last part has no extension
+// (no "." at all), as zip names its archives: report becomes report.zip,
+// C:\out.d\report becomes C:\out.d\report.zip, and data.tar stays.
+std::wstring withZipExtension(std::wstring name);
+
 // The hidden file an archive is written to before it takes its name: "."
 // + the archive's name + "." + eight hex digits + ".tmp". Clean-up removes
 // what a stopped run left behind by this name, and nothing else hidden.

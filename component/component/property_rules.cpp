@@ -1,11 +1,10 @@
 #include "component/property_rules.h"
 
+#include "common/file_names.h"
+
 namespace kb {
 
-std::wstring normaliseZipFileName(std::wstring name) {
-    if (!name.empty() && name.find(L'.') == std::wstring::npos) name += L".zip";
-    return name;
-}
+std::wstring normaliseZipFileName(std::wstring name) { return withZipExtension(std::move(name)); }
 
 bool acceptsCompressionRate(short rate) { return rate >= 0 && rate <= 9; }
 

@@ -11,7 +11,7 @@ TEST(PropertyRules, ZipFileNameGainsZipOnlyWithoutADot) {
     const std::pair<std::wstring, std::wstring> cases[] = {
         {L"report", L"report.zip"},   {L"report.ZIP", L"report.ZIP"}, {L"archive.tar", L"archive.tar"},
         {L"name.", L"name."},         {L"", L""},                     {L".hidden", L".hidden"},
-        {L"a b", L"a b.zip"},
+        {L"a b", L"a b.zip"},         {L"out.d\\report", L"out.d\\report.zip"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(normaliseZipFileName(in), out) << in;
 }
