@@ -10,6 +10,7 @@
 #include "cli/sha256_list.h"
 #include "cli/settings_report.h"
 #include "common/secret.h"
+#include "common/file_names.h"
 #include "common/source_list.h"
 #include "common/text.h"
 
@@ -60,6 +61,29 @@ bool sourceItems(const std::vector<std::wstring>& sources, std::vector<std::wstr
     return true;
 }
 
+// The patterns given on the line, then those of each list file. Returns
+// an exit code when a list cannot be read, else 0.
+int patterns(const std::vector<std::wstring>& given, const std::vector<std::wstring>& lists,
+             std::vector<std::wstring>& out) {
+    out = given;
+    for (const auto& list : lists) {
+        std::optional<std::vector<std::wstring>> lines = readLines(list);
+        if (!lines) return usageError(L"cannot read the pattern list " + list);
+        out.insert(out.end(), lines->begin(), lines->end());
+    }
+    return 0;
+}
+
+// Under -@, the names of the standard input, one a line, each one item.
+int namesFromInput(const Arguments& args, std::vector<std::wstring>& items) {
+    if (!args.namesFromInput) return 0;
+    std::optional<std::vector<std::wstring>> lines = readLines(L"");
+    if (!lines) return usageError(L"-@: cannot read names from the standard input");
+    items.insert(items.end(), lines->begin(), lines->end());
+    if (items.empty()) return usageError(L"-@: no source given on the standard input");
+    return 0;
+}
+
 // The password from -p, or asked for twice under -e. Returns an exit code
 // when it cannot be had, else 0.
 int takePassword(const Arguments& args, kb::SecretW& password) {
@@ -86,13 +110,21 @@ uint64_t fileSize(const std::wstring& path) {
 
 int zip(const Arguments& args) {
     ArchiveRequest request;
-    request.zipPath = args.zipPath;
+    std::wstring zipPath = kb::withZipExtension(args.zipPath);
+    request.zipPath = zipPath;
     if (!sourceItems(args.sources, request.items)) {
         writeErr(failureLine(code::InvalidSource, 0, L"", L"") + L"\n");
         return code::InvalidSource;
     }
+    if (int failed = namesFromInput(args, request.items)) return failed;
+    std::vector<std::wstring> include, exclude;
+    if (int failed = patterns(args.includePatterns, args.includeLists, include)) return failed;
+    if (int failed = patterns(args.excludePatterns, args.excludeLists, exclude)) return failed;
+    request.selection = NameSelection(std::move(include), std::move(exclude));
+    request.includeHidden = args.includeHidden;
     request.level = args.rate;
-    request.recurse = request.keepPaths = args.recurse;
+    request.recurse = args.recurse;
+    request.keepPaths = args.recurse && !args.junkPaths;
     request.deleteOriginals = args.deleteOriginals;
     if (args.password || args.promptPassword) {
         kb::SecretW password;
@@ -113,8 +145,9 @@ int zip(const Arguments& args) {
         if (!args.quiet) writeOut(entryLine(entry) + L"\n");
     };
     auto started = std::chrono::steady_clock::now();
+    ArchiveOutcome outcome;
     try {
-        createArchive(request);
+        outcome = createArchive(request);
     } catch (const LibError& e) {
         writeErr(failureLine(e.code(), e.system(), e.path(), kb::systemErrorText(e.system())) + L"\n");
         return e.code();
@@ -124,8 +157,10 @@ int zip(const Arguments& args) {
     }
     if (!args.quiet) {
         totals.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        totals.bytesOut = fileSize(args.zipPath);
-        writeOut(summaryLine(args.zipPath, totals) + L"\n");
+        totals.bytesOut = fileSize(zipPath);
+        totals.hiddenFiles = outcome.hidden.files;
+        totals.hiddenFolders = outcome.hidden.folders;
+        writeOut(summaryLine(zipPath, totals) + L"\n");
     }
     return code::Ok;
 }
@@ -149,6 +184,9 @@ int run(const std::vector<std::wstring>& argv) {
         return 0;
     }
     if (!parsed.error.empty()) return usageError(parsed.error);
+    if (parsed.arguments.action == Action::Test || parsed.arguments.action == Action::List || parsed.arguments.test) {
+        return usageError(L"-T and -l are not offered by this release");
+    }
     if (parsed.arguments.action == Action::CheckSha256) {
         return checkSha256List(parsed.arguments.sha256List, parsed.arguments.quiet);
     }

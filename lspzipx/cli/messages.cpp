@@ -71,8 +71,15 @@ std::wstring summaryLine(const std::wstring& zipPath, const Totals& totals) {
     std::swprintf(seconds, 32, L"%.2f", totals.seconds);
     std::wstring what = plural(totals.files, L"file");
     if (totals.folders) what += L" and " + plural(totals.folders, L"empty folder");
-    return L"lspzip: " + zipPath + L": " + what + L", " + std::to_wstring(totals.bytesIn) + L" bytes in, " +
-           std::to_wstring(totals.bytesOut) + L" bytes out, " + seconds + L" s";
+    std::wstring line = L"lspzip: " + zipPath + L": " + what + L", " + std::to_wstring(totals.bytesIn) +
+                        L" bytes in, " + std::to_wstring(totals.bytesOut) + L" bytes out, " + seconds + L" s";
+    if (totals.hiddenFiles || totals.hiddenFolders) {
+        std::wstring left;
+        if (totals.hiddenFiles) left = plural(totals.hiddenFiles, L"hidden file");
+        if (totals.hiddenFolders) left += (left.empty() ? L"" : L" and ") + plural(totals.hiddenFolders, L"hidden folder");
+        line += L"; " + left + L" left out (-S takes them in)";
+    }
+    return line;
 }
 
 std::wstring failureLine(int code, DWORD system, const std::wstring& path, const std::wstring& systemText) {

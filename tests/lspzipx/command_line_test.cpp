@@ -61,6 +61,32 @@ TEST(CommandLine, ErrorsNameTheFirstProblem) {
     EXPECT_EQ(parseCommandLine({L"--check-sha256", L"a", L"b"}).error, L"--check-sha256 takes one list");
 }
 
+TEST(CommandLine, ZipsSelectionFlagsAndTheFlagsItRefuses) {
+    Parsed p = parseCommandLine({L"-rjSmT@", L"-P", L"pw", L"a", L"src", L"-x", L"*.o", L"deep\\*", L"-i@inc.lst", L"-q"});
+    ASSERT_EQ(p.error, L"");
+    const Arguments& a = p.arguments;
+    EXPECT_TRUE(a.recurse && a.junkPaths && a.includeHidden && a.deleteOriginals && a.test && a.namesFromInput && a.quiet);
+    EXPECT_EQ(a.password.value_or(L""), L"pw");
+    EXPECT_EQ(a.excludePatterns, (std::vector<std::wstring>{L"*.o", L"deep\\*"}));
+    EXPECT_EQ(a.includeLists, std::vector<std::wstring>{L"inc.lst"});
+    EXPECT_EQ(a.zipPath, L"a");
+    EXPECT_EQ(parseCommandLine({L"-T", L"a.zip"}).arguments.action, Action::Test);
+    EXPECT_EQ(parseCommandLine({L"-l", L"a.zip"}).arguments.action, Action::List);
+    // Under -@ the zipfile alone is enough; the names come from the input.
+    EXPECT_EQ(parseCommandLine({L"-@", L"a.zip"}).error, L"");
+
+    EXPECT_EQ(parseCommandLine({L"-d", L"a.zip", L"two.txt"}).error,
+              L"-d deletes entries from an archive in zip, and lspzip writes new archives only; "
+              L"to delete the zipped files once the archive is complete, use -m");
+    EXPECT_NE(parseCommandLine({L"-ru", L"a.zip", L"s"}).error.find(L"new archives only"), std::wstring::npos);
+    EXPECT_NE(parseCommandLine({L"-", L"s"}).error.find(L"new archives only"), std::wstring::npos);
+    EXPECT_NE(parseCommandLine({L"-l", L"a.zip", L"s"}).error.find(L"line ends"), std::wstring::npos);
+    EXPECT_EQ(parseCommandLine({L"-x", L"*.o", L"a.zip", L"s"}).error,
+              L"no zipfile and no source given (-x and -i take every argument up to the next option: give them last)");
+    EXPECT_EQ(parseCommandLine({L"a.zip", L"s", L"-i"}).error, L"option -i needs a pattern");
+    EXPECT_EQ(parseCommandLine({L"-e", L"-Px", L"a.zip", L"s"}).error, L"-e and -P cannot be used together");
+}
+
 TEST(CommandLine, CheckSha256TakesOneListAndQuiet) {
     Parsed p = parseCommandLine({L"-q", L"--check-sha256", L"C:\\pkg\\SHA256SUMS"});
     EXPECT_EQ(p.error, L"");

@@ -63,7 +63,11 @@ def help_and_usage(h, arch, base):
                  outcome(r))
     r = lspzip(h, arch, "--version")
     h.check_equal(f"{arch} --version prints the release", (r.returncode, text(r)), (0, f"lspzip {RELEASE}\n"))
-    for args, message in ((["-x", "a.zip", "src"], "unknown option -x"),
+    for args, message in ((["-x", "*.o", "a.zip", "src"], "no zipfile and no source given (-x and -i take"),
+                          (["-d", "a.zip", "src"], "-d deletes entries from an archive in zip"),
+                          (["-u", "a.zip", "src"], "-u updates an archive in zip, and lspzip writes new archives only"),
+                          (["-f", "a.zip", "src"], "-f freshens an archive in zip"),
+                          (["-", "src"], "- (standard output or input in zip) is refused"),
                           (["-r9k", "a.zip", "src"], "unknown option -k"),
                           (["--frobnicate", "a.zip", "src"], "unknown option --frobnicate"),
                           (["a.zip", "src", "-t"], "option -t needs a value"),
@@ -139,8 +143,8 @@ def passwords(h, arch, base, tree):
     source = tree / "words.txt"
     archive = base / f"{arch}-e.zip"
     r = lspzip(h, arch, "-qe", win_path(archive), win_path(source), input="hush hush\r\nhush hush\r\n".encode())
-    h.record(f"{arch} -e asks twice", r.returncode == 0 and err(r) == "Enter password: Verify password: ",
-             outcome(r))
+    h.record(f"{arch} -qe asks twice on the error stream, nothing on the output",
+             r.returncode == 0 and err(r) == "Enter password: Verify password: " and not text(r), outcome(r))
     problems = verify_zip(archive, "hush hush", {"words.txt": source}, "ZipCrypto")
     h.record(f"{arch} -e: the archive opens with the password typed", not problems, "\n".join(problems))
     r = lspzip(h, arch, "-qe", win_path(base / "x.zip"), win_path(source), input=b"one\ntwo\n")
@@ -177,6 +181,81 @@ def sha256_list(h, arch, base, tree):
              and f"2 of {len(names)} files missing or changed" in err(r), outcome(r))
 
 
+def native_zip_names(folder, *args):
+    """The file entries Info-ZIP zip stores, run in folder."""
+    out = folder.parent / "native.zip"
+    out.unlink(missing_ok=True)
+    subprocess.run(["zip", "-q", str(out), *args], cwd=folder, capture_output=True)
+    return sorted(n for n in zipfile.ZipFile(out).namelist() if not n.endswith("/")) if out.exists() else []
+
+
+def zip_conventions(h, arch, base):
+    """Selection and the small conventions, each beside what Info-ZIP zip
+    does with the same words. Wine shows a name that starts with a dot as
+    hidden, so .hidden.txt stands for a hidden file."""
+    tree = base / f"{arch}-conv" / "tree"
+    for name in ("a.txt", "b.bin", "deep/c.txt", "deep/inner/d.txt", "deep/inner/f.bin", "sub/E.TXT", ".hidden.txt"):
+        (tree / name).parent.mkdir(parents=True, exist_ok=True)
+        (tree / name).write_text(name)
+    (tree / "empty").mkdir()
+    out = tree.parent / "out.zip"
+
+    def ours(*args, **kw):
+        out.unlink(missing_ok=True)
+        r = lspzip(h, arch, "-q", *args, **kw)
+        names = sorted(n for n in zipfile.ZipFile(out).namelist() if not n.endswith("/")) if out.exists() else []
+        return r, names
+
+    no_hidden = ["-x", ".hidden.txt"]
+    for ours_args, zip_args in ((["-r"], ["-r", "."] + no_hidden),
+                                (["-rS"], ["-r", "."]),
+                                (["-r", win_path(tree), "-x", "*.bin"], ["-r", ".", "-x", "*.bin", ".hidden.txt"]),
+                                (["-r", win_path(tree), "-x", "deep/*"], ["-r", ".", "-x", "deep/*", ".hidden.txt"]),
+                                # Case does not count in Windows names; native zip on Linux needs both.
+                                (["-r", win_path(tree), "-i", "*.txt"],
+                                 ["-r", ".", "-i", "*.txt", "*.TXT", "-x", ".hidden.txt"]),
+                                (["-r", win_path(tree), "-i", "deep\\*", "-x", "*.BIN"],
+                                 ["-r", ".", "-i", "deep/*", "-x", "*.bin"]),
+                                (["-rj"], ["-rj", "."] + no_hidden),
+                                (["-rj", win_path(tree), "-x", "?.txt", "[ab].*"],
+                                 ["-rj", ".", "-x", "?.txt", "[ab].*", ".hidden.txt"])):
+        args = list(ours_args)
+        if win_path(tree) not in args:
+            args[1:1] = [win_path(out), win_path(tree)]
+        else:
+            args.insert(1, win_path(out))
+        r, names = ours(*args)
+        h.check_equal(f"{arch} lspzip {' '.join(ours_args)} takes the files zip {' '.join(zip_args)} takes",
+                      (r.returncode, names), (0, native_zip_names(tree, *zip_args)))
+    # A pattern as zip users write it, with the folder's own name.
+    r, names = ours("-r", win_path(out), "tree", "-x", "tree/deep/*", ".hidden.txt", cwd=tree.parent)
+    h.check_equal(f"{arch} -x tree/deep/* matches as zip's does",
+                  names, [n[5:] for n in native_zip_names(tree.parent, "-r", "tree", "-x", "tree/deep/*", "tree/.*")])
+
+    # The hidden file is counted in the summary.
+    out.unlink(missing_ok=True)
+    r = lspzip(h, arch, "-r", win_path(out), win_path(tree))
+    h.record(f"{arch} the summary counts the hidden file left out",
+             text(r).rstrip().endswith("; 1 hidden file left out (-S takes them in)"), outcome(r))
+
+    # -@ takes one name a line, CR LF or LF; an archive without an extension gets .zip.
+    names = f"{win_path(tree / 'a.txt')}\r\n\n{win_path(tree / 'deep' / 'c.txt')}\n".encode()
+    bare = tree.parent / "bare"
+    r = lspzip(h, arch, "-q", "-@", win_path(bare), input=names)
+    h.check_equal(f"{arch} -@ reads the names, and bare becomes bare.zip",
+                  (r.returncode, sorted(zipfile.ZipFile(str(bare) + ".zip").namelist()) if Path(str(bare) + ".zip").exists()
+                   else None), (0, ["a.txt", "c.txt"]))
+
+    # -P is -p; -d deletes nothing and writes nothing.
+    r, names = ours("-P", "s3cret", win_path(out), win_path(tree / "a.txt"))
+    opened = zipfile.ZipFile(out).read("a.txt", pwd=b"s3cret") if out.exists() else None
+    h.check_equal(f"{arch} -P encrypts as -p does", (r.returncode, opened), (0, b"a.txt"))
+    out.unlink(missing_ok=True)
+    r = lspzip(h, arch, "-d", win_path(out), win_path(tree / "b.bin"))
+    h.record(f"{arch} -d deletes nothing, writes nothing, and names -m",
+             r.returncode == 2 and "use -m" in err(r) and (tree / "b.bin").exists() and not out.exists(), outcome(r))
+
+
 def run_front_end(h, base):
     tree, expected = make_tree(base)
     for arch in h.arches:
@@ -186,3 +265,4 @@ def run_front_end(h, base):
         failures_name_their_paths(h, arch, base, tree)
         passwords(h, arch, base, tree)
         sha256_list(h, arch, base, tree)
+        zip_conventions(h, arch, base)
