@@ -166,7 +166,7 @@ def disk_full(h, arch):
         h.record(f"{arch} disk full: doZip deletes no original",
                  all((sources / n).is_file() and (sources / n).read_bytes() == b for n, b in originals.items()))
 
-        result = h.run_exe(arch, h.bin_dir(arch) / "lspzip.exe", ["-0", "-d", "T:\\out.zip", spec])
+        result = h.run_exe(arch, h.bin_dir(arch) / "lspzip.exe", ["-0", "-m", "T:\\out.zip", spec])
         h.check_equal(f"{arch} disk full: lspzip exits with the write failure", result.returncode, 182)
         h.check_equal(f"{arch} disk full: lspzip leaves nothing on the disk", leftovers(mount), ["site/full.asp"])
         h.record(f"{arch} disk full: lspzip deletes no original",

@@ -47,7 +47,7 @@ def names_that_leave(h, base):
                 (tree / name / "x.txt").write_bytes(b"inside the odd folder\n")
             else:
                 (tree / name).write_bytes(b"the odd name's own bytes\n")
-            r = lspzip(h, arch, "-q", "-r", "-d", win_path(out / "t.zip"), win_path(tree), timeout=120)
+            r = lspzip(h, arch, "-q", "-r", "-m", win_path(out / "t.zip"), win_path(tree), timeout=120)
             listed = win_path(tree) + "\\" + name
             h.record(f"{arch} {label}: refused with 152, naming it",
                      r.returncode == 152 and f"lspzip: {listed}: not a usable source" in
@@ -66,7 +66,7 @@ def names_read_as_themselves(h, base):
         for name, data in EXACT_NAMES.items():
             (tree / name).write_bytes(data)
         archive = out / "t.zip"
-        r = lspzip(h, arch, "-q", "-r", "-d", win_path(archive), win_path(tree), timeout=120)
+        r = lspzip(h, arch, "-q", "-r", "-m", win_path(archive), win_path(tree), timeout=120)
         h.record(f"{arch} dots, blanks and device names: exit 0", r.returncode == 0, outcome(r))
         problems = verify_zip(archive, "", EXACT_NAMES, readers=("zipfile", "7z"))
         h.record(f"{arch} dots, blanks and device names: each entry holds its own file's bytes", not problems,

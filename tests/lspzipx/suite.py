@@ -256,7 +256,7 @@ def delete_originals(h, base):
         out.mkdir(parents=True)
 
         # A failure: every original stays.
-        r = lspzip(h, arch, "-q", "-r", "-d", win_path(out / "t.zip"), win_path(tree), win_path(tree / "missing.txt"))
+        r = lspzip(h, arch, "-q", "-r", "-m", win_path(out / "t.zip"), win_path(tree), win_path(tree / "missing.txt"))
         h.check_equal(f"{arch} delete after failure: exit code", r.returncode, 159)
         kept = all((tree / n).read_bytes() == d for n, d in files.items())
         h.record(f"{arch} delete after failure: all originals kept", kept)
@@ -264,7 +264,7 @@ def delete_originals(h, base):
 
         # A success: the archive holds them and they are gone.
         archive = out / "t.zip"
-        r = lspzip(h, arch, "-q", "-r", "-d", win_path(archive), win_path(tree))
+        r = lspzip(h, arch, "-q", "-r", "-m", win_path(archive), win_path(tree))
         h.record(f"{arch} delete after success: exit 0", r.returncode == 0, outcome(r))
         check_archive(h, f"{arch} delete after success", archive, dict(files, **{"hollow/": None}))
         left = sorted(str(p.relative_to(tree)) for p in tree.rglob("*") if p.is_file())
@@ -277,7 +277,7 @@ def delete_originals(h, base):
         kept.write_bytes(b"read-only\n")
         kept.chmod(0o444)
         archive = out / "kept.zip"
-        r = lspzip(h, arch, "-q", "-d", win_path(archive), win_path(kept))
+        r = lspzip(h, arch, "-q", "-m", win_path(archive), win_path(kept))
         h.record(f"{arch} delete of a read-only original: exit 190, naming it", r.returncode == 190 and
                  f"{win_path(kept)} (190 Zip file created, but not every original file was deleted.)" in
                  r.stderr.decode("utf-8", "replace"), outcome(r))
