@@ -10,7 +10,6 @@ constexpr size_t kKeySize = 32;
 constexpr size_t kBlock = 16;
 constexpr size_t kMaxBatch = 4096 * kBlock;
 constexpr ULONG kIterations = 1000;
-constexpr size_t kAuthCodeSize = 10;
 
 }  // namespace
 
@@ -48,9 +47,7 @@ void AesAe2::refill(size_t bytesWanted) {
     used_ = 0;
 }
 
-void AesAe2::encrypt(uint8_t* data, size_t size) {
-    uint8_t* start = data;
-    size_t total = size;
+void AesAe2::applyKeystream(uint8_t* data, size_t size) {
     while (size > 0) {
         if (used_ == keystream_.size()) refill(size);
         size_t n = std::min(size, keystream_.size() - used_);
@@ -59,7 +56,17 @@ void AesAe2::encrypt(uint8_t* data, size_t size) {
         data += n;
         size -= n;
     }
-    checkStatus(::BCryptHashData(hmac_.get(), start, static_cast<ULONG>(total), 0));
+}
+
+// The code covers the ciphertext: after encrypting, before decrypting.
+void AesAe2::encrypt(uint8_t* data, size_t size) {
+    applyKeystream(data, size);
+    checkStatus(::BCryptHashData(hmac_.get(), data, static_cast<ULONG>(size), 0));
+}
+
+void AesAe2::decrypt(uint8_t* data, size_t size) {
+    checkStatus(::BCryptHashData(hmac_.get(), data, static_cast<ULONG>(size), 0));
+    applyKeystream(data, size);
 }
 
 std::vector<uint8_t> AesAe2::trailer() {

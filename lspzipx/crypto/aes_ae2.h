@@ -15,6 +15,7 @@ namespace lsz {
 class AesAe2 : public EntryCipher {
 public:
     static constexpr size_t kSaltSize = 16;
+    static constexpr size_t kAuthCodeSize = 10;
 
     AesAe2(std::string_view password, const std::array<uint8_t, kSaltSize>& salt);
 
@@ -22,8 +23,15 @@ public:
     void encrypt(uint8_t* data, size_t size) override;
     std::vector<uint8_t> trailer() override;
 
+    // The reader's side: the two bytes that tell a wrong password, then the
+    // data decrypted in place, and the trailer() to compare with the
+    // stored code.
+    std::array<uint8_t, 2> verifier() const { return verifier_; }
+    void decrypt(uint8_t* data, size_t size);
+
 private:
     void refill(size_t bytesWanted);
+    void applyKeystream(uint8_t* data, size_t size);
 
     std::array<uint8_t, kSaltSize> salt_;
     std::array<uint8_t, 2> verifier_{};

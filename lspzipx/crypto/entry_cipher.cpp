@@ -31,7 +31,7 @@ private:
 uint64_t cipherOverhead(Cipher cipher) {
     switch (cipher) {
     case Cipher::ZipCrypto: return 12;
-    case Cipher::Aes256: return AesAe2::kSaltSize + 2 + 10;
+    case Cipher::Aes256: return AesAe2::kSaltSize + 2 + AesAe2::kAuthCodeSize;
     case Cipher::None: break;
     }
     return 0;

@@ -36,6 +36,13 @@ void ZipCrypto::encrypt(uint8_t* data, size_t size) {
     }
 }
 
+void ZipCrypto::decrypt(uint8_t* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+        data[i] ^= keystreamByte();
+        update(data[i]);
+    }
+}
+
 std::array<uint8_t, 12> ZipCrypto::header(const std::array<uint8_t, 11>& random, uint8_t check) {
     std::array<uint8_t, 12> h;
     for (size_t i = 0; i < random.size(); ++i) h[i] = random[i];

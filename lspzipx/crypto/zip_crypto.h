@@ -16,6 +16,9 @@ public:
     // encrypted, leaving the keys ready for the data.
     std::array<uint8_t, 12> header(const std::array<uint8_t, 11>& random, uint8_t check);
     void encrypt(uint8_t* data, size_t size);
+    // The reader's side: the header first (its last byte, decrypted, is
+    // the check byte to compare), then the data.
+    void decrypt(uint8_t* data, size_t size);
 
 private:
     uint8_t keystreamByte() const;
