@@ -28,7 +28,7 @@ import re
 import sys
 from pathlib import Path
 
-LIBRARY_LAYERS = ["base", "format", "crypto", "io", "source", "deflate", "archive", "api", "cli"]
+LIBRARY_LAYERS = ["base", "format", "crypto", "io", "source", "deflate", "archive", "check", "api", "cli"]
 PRODUCTS = ["common", "component", "lspzipx", "asphost"]
 OPERATIONS = ["zip", "maintenance", "compressor", "policy", "status", "page", "log"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
