@@ -10,6 +10,8 @@ namespace {
 
 const wchar_t kHelp[] =
     L"usage: lspzip [options] zipfile source... [-x pattern...] [-i pattern...]\n"
+    L"       lspzip -T [-q] [-e | -P password] zipfile\n"
+    L"       lspzip -l zipfile\n"
     L"       lspzip [-q] --check-sha256 list\n"
     L"Writes zipfile anew from the sources; an existing zipfile is replaced, not\n"
     L"updated. A zipfile without an extension gets .zip.\n"
@@ -26,6 +28,11 @@ const wchar_t kHelp[] =
     L"  -S            take hidden and system files too\n"
     L"  -m            move into the archive: delete the zipped files once the\n"
     L"                archive is complete\n"
+    L"  -T            test the archive before it takes its name: every entry read\n"
+    L"                back, decrypted, inflated and its CRC checked; on a failure\n"
+    L"                the old zipfile and the originals stay. With a zipfile\n"
+    L"                alone, test that archive\n"
+    L"  -l            list a zipfile's entries as unzip -l does\n"
     L"  -e            encrypt: asks for the password twice, without showing it\n"
     L"  -p password   encrypt with this password (for scripts; others may see it);\n"
     L"  -P password   the same\n"
@@ -52,7 +59,8 @@ const wchar_t kHelp[] =
     L"(data/deep/a.txt); * spans folders, case does not count.\n"
     L"lspzip writes new archives only: zip's -d, -u, -f and - are refused.\n"
     L"Exit code: 0 on success, 2 for a usage error, 3 for a refused password,\n"
-    L"4 when a file is not as its list says, otherwise the library's status code.\n";
+    L"4 when a file is not as its list says, 5 when an archive fails its test,\n"
+    L"otherwise the library's status code.\n";
 
 bool takesValue(wchar_t flag) { return flag == L'p' || flag == L'P' || flag == L't'; }
 bool takesList(wchar_t flag) { return flag == L'x' || flag == L'i'; }

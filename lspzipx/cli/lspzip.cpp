@@ -4,8 +4,10 @@
 #include "api/options.h"
 #include "archive/archive.h"
 #include "base/library_codes.h"
+#include "check/entry_test.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/listing.h"
 #include "cli/messages.h"
 #include "cli/sha256_list.h"
 #include "cli/settings_report.h"
@@ -28,6 +30,7 @@ namespace {
 
 constexpr int kUsage = 2;
 constexpr int kPasswordRefused = 3;
+constexpr int kTestFailed = 5;
 
 int usageError(const std::wstring& message) {
     writeErr(L"lspzip: " + message + L"\nTry 'lspzip --help' for the options.\n");
@@ -37,6 +40,25 @@ int usageError(const std::wstring& message) {
 int passwordError(const std::wstring& message) {
     writeErr(L"lspzip: " + message + L" (" + std::to_wstring(kPasswordRefused) + L")\n");
     return kPasswordRefused;
+}
+
+// What a test or a listing found wrong: the entry and the reason. A
+// password that is missing or wrong is the password's exit code.
+int archiveFault(const std::wstring& zipPath, const ArchiveFault& fault, const std::wstring& consequence = {}) {
+    std::wstring where = fault.entry().empty() ? std::wstring() : kb::fromUtf8(fault.entry()) + L": ";
+    bool password = fault.kind() == ArchiveFault::Kind::NeedsPassword ||
+                    fault.kind() == ArchiveFault::Kind::WrongPassword;
+    int exitCode = password ? kPasswordRefused : kTestFailed;
+    writeErr(L"lspzip: test of " + zipPath + L" FAILED: " + where + fault.reason() + consequence + L" (" +
+             std::to_wstring(exitCode) + L")\n");
+    return exitCode;
+}
+
+// The archive a test or a listing reads: the name as typed, or with ".zip"
+// where that is what exists, as unzip looks for it.
+std::wstring existingArchive(const std::wstring& typed) {
+    if (::GetFileAttributesW(typed.c_str()) != INVALID_FILE_ATTRIBUTES) return typed;
+    return kb::withZipExtension(typed);
 }
 
 // The version this program's own resource carries: one fact, one place.
@@ -102,6 +124,70 @@ int takePassword(const Arguments& args, kb::SecretW& password) {
     return 0;
 }
 
+// The password for reading: from -p or -P, or asked for once under -e;
+// none when neither is given. Returns an exit code when it cannot be had.
+int takeTestPassword(const Arguments& args, kb::SecretA& utf8) {
+    kb::SecretW password;
+    if (args.password) {
+        password.assign(*args.password);
+    } else if (args.promptPassword) {
+        std::optional<std::wstring> entered = readPassword(L"Enter password: ");
+        if (!entered) return passwordError(L"no password was read");
+        password = kb::SecretW::adopt(*entered);
+    } else {
+        return 0;
+    }
+    std::optional<std::string> bytes = kb::toUtf8Exact(password.view());
+    if (!bytes) return passwordError(L"the password cannot be written in UTF-8");
+    utf8 = kb::SecretA::adopt(*bytes);
+    return 0;
+}
+
+// Opens an existing archive to read, or says why it cannot be (178).
+kb::UniqueFile openArchive(const std::wstring& zipPath) {
+    kb::UniqueFile file(::CreateFileW(zipPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        DWORD error = ::GetLastError();
+        writeErr(failureLine(code::ReadError, error, zipPath, kb::systemErrorText(error)) + L"\n");
+    }
+    return file;
+}
+
+// -T with a zipfile alone: the archive as it is, entry by entry.
+int testExisting(const Arguments& args) {
+    std::wstring zipPath = existingArchive(args.zipPath);
+    kb::SecretA password;
+    if (int refused = takeTestPassword(args, password)) return refused;
+    kb::UniqueFile file = openArchive(zipPath);
+    if (!file) return code::ReadError;
+    try {
+        size_t entries = testArchive(file.get(), password.view(), [&](const StoredEntry& e) {
+            if (!args.quiet) writeOut(L"    testing: " + displayName(e) + L"   OK\n");
+        });
+        if (!args.quiet) {
+            writeOut(L"test of " + zipPath + L" OK (" + std::to_wstring(entries) + (entries == 1 ? L" entry)\n" : L" entries)\n"));
+        }
+    } catch (const ArchiveFault& fault) {
+        return archiveFault(zipPath, fault);
+    }
+    return code::Ok;
+}
+
+// -l: the entries as unzip -l lists them.
+int list(const Arguments& args) {
+    std::wstring zipPath = existingArchive(args.zipPath);
+    kb::UniqueFile file = openArchive(zipPath);
+    if (!file) return code::ReadError;
+    try {
+        PositionalFile positional(file.get());
+        writeOut(listing(zipPath, readCentralDirectory(positional)));
+    } catch (const ArchiveFault& fault) {
+        return archiveFault(zipPath, fault);
+    }
+    return code::Ok;
+}
+
 uint64_t fileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
@@ -136,6 +222,11 @@ int zip(const Arguments& args) {
         request.password = std::move(utf8);
         request.cipher = args.aes ? Cipher::Aes256 : configuredCipher();
     }
+    // -T reads the archive back before it takes its name, so that a
+    // failure keeps the old archive and every original.
+    if (args.test) {
+        request.check = [&request](HANDLE file) { testArchive(file, request.password.view()); };
+    }
     request.threads = args.threads.value_or(configuredThreads());
     request.readers = configuredReaders();
 
@@ -148,6 +239,9 @@ int zip(const Arguments& args) {
     ArchiveOutcome outcome;
     try {
         outcome = createArchive(request);
+    } catch (const ArchiveFault& fault) {
+        archiveFault(zipPath, fault, L"; the archive was not written, and every original stays");
+        return kTestFailed;
     } catch (const LibError& e) {
         writeErr(failureLine(e.code(), e.system(), e.path(), kb::systemErrorText(e.system())) + L"\n");
         return e.code();
@@ -161,6 +255,7 @@ int zip(const Arguments& args) {
         totals.hiddenFiles = outcome.hidden.files;
         totals.hiddenFolders = outcome.hidden.folders;
         writeOut(summaryLine(zipPath, totals) + L"\n");
+        if (args.test) writeOut(L"test of " + zipPath + L" OK\n");
     }
     return code::Ok;
 }
@@ -184,9 +279,8 @@ int run(const std::vector<std::wstring>& argv) {
         return 0;
     }
     if (!parsed.error.empty()) return usageError(parsed.error);
-    if (parsed.arguments.action == Action::Test || parsed.arguments.action == Action::List || parsed.arguments.test) {
-        return usageError(L"-T and -l are not offered by this release");
-    }
+    if (parsed.arguments.action == Action::Test) return testExisting(parsed.arguments);
+    if (parsed.arguments.action == Action::List) return list(parsed.arguments);
     if (parsed.arguments.action == Action::CheckSha256) {
         return checkSha256List(parsed.arguments.sha256List, parsed.arguments.quiet);
     }

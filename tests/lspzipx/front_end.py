@@ -256,6 +256,62 @@ def zip_conventions(h, arch, base):
              r.returncode == 2 and "use -m" in err(r) and (tree / "b.bin").exists() and not out.exists(), outcome(r))
 
 
+def damaged_copy(archive, copy, name, change):
+    """A copy of archive in which change(bytes, local header offset, data
+    offset, central header offset) has altered the entry called name."""
+    data = bytearray(archive.read_bytes())
+    info = zipfile.ZipFile(archive).getinfo(name)
+    local = info.header_offset
+    start = local + 30 + int.from_bytes(data[local + 26:local + 28], "little") + \
+        int.from_bytes(data[local + 28:local + 30], "little")
+    central = data.find(b"PK\x01\x02")
+    while data[central + 46:central + 46 + len(name.encode())] != name.encode():
+        central = data.find(b"PK\x01\x02", central + 1)
+    change(data, local, start, central)
+    copy.write_bytes(bytes(data))
+    return copy
+
+
+def test_and_list(h, arch, base, tree):
+    """-T reads back what was written, -T alone tests an archive as it is,
+    and -l lists as unzip -l does."""
+    folder = base / f"{arch}-test"
+    folder.mkdir()
+    out = folder / "out.zip"
+    r = lspzip(h, arch, "-rT", win_path(out), win_path(tree))
+    h.record(f"{arch} -T: the written archive passes its test", r.returncode == 0
+             and text(r).endswith(f"test of {win_path(out)} OK\n"), outcome(r))
+    r = lspzip(h, arch, "-l", win_path(out))
+    native = subprocess.run(["unzip", "-l", str(out)], capture_output=True, text=True).stdout
+    h.check_equal(f"{arch} -l lists as unzip -l does", text(r).split("\n")[1:], native.split("\n")[1:])
+
+    def flip(data, local, start, central):
+        data[start + 5] ^= 0x20
+
+    def wrong_crc(data, local, start, central):
+        for at in (local + 14, central + 16):
+            data[at] ^= 0x01
+
+    for what, change in (("a flipped byte in its data", flip), ("a wrong CRC", wrong_crc)):
+        copy = damaged_copy(out, folder / "damaged.zip", "words.txt", change)
+        r = lspzip(h, arch, "-T", win_path(copy))
+        h.record(f"{arch} -T catches {what}, naming the entry", r.returncode == 5
+                 and f"test of {win_path(copy)} FAILED: words.txt: " in err(r), outcome(r))
+
+    # Both ciphers, and the check byte another writer takes from the time
+    # when it streams (the data descriptor).
+    for cipher in ([], ["--aes"]):
+        r = lspzip(h, arch, "-qrT", "-P", "pw", *cipher, win_path(out), win_path(tree))
+        wrong = lspzip(h, arch, "-T", "-P", "nope", win_path(out))
+        h.record(f"{arch} -T {' '.join(cipher)} -P: decrypted and tested; a wrong password exits 3",
+                 r.returncode == 0 and wrong.returncode == 3 and "password" in err(wrong), outcome(r) + outcome(wrong))
+    streamed = folder / "streamed.zip"
+    with streamed.open("wb") as sink:
+        subprocess.run(["zip", "-q", "-P", "pw", "-", "words.txt"], cwd=tree, stdout=sink, check=True)
+    r = lspzip(h, arch, "-T", "-P", "pw", win_path(streamed))
+    h.record(f"{arch} -T opens a streamed, encrypted archive of zip's", r.returncode == 0, outcome(r))
+
+
 def run_front_end(h, base):
     tree, expected = make_tree(base)
     for arch in h.arches:
@@ -266,3 +322,4 @@ def run_front_end(h, base):
         passwords(h, arch, base, tree)
         sha256_list(h, arch, base, tree)
         zip_conventions(h, arch, base)
+        test_and_list(h, arch, base, tree)
