@@ -7,7 +7,8 @@
 #include "check/entry_test.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
-#include "cli/listing.h"
+#include "cli/passwords.h"
+#include "cli/reading.h"
 #include "cli/messages.h"
 #include "cli/sha256_list.h"
 #include "cli/settings_report.h"
@@ -29,36 +30,10 @@ namespace lsz::cli {
 namespace {
 
 constexpr int kUsage = 2;
-constexpr int kPasswordRefused = 3;
-constexpr int kTestFailed = 5;
 
 int usageError(const std::wstring& message) {
     writeErr(L"lspzip: " + message + L"\nTry 'lspzip --help' for the options.\n");
     return kUsage;
-}
-
-int passwordError(const std::wstring& message) {
-    writeErr(L"lspzip: " + message + L" (" + std::to_wstring(kPasswordRefused) + L")\n");
-    return kPasswordRefused;
-}
-
-// What a test or a listing found wrong: the entry and the reason. A
-// password that is missing or wrong is the password's exit code.
-int archiveFault(const std::wstring& zipPath, const ArchiveFault& fault, const std::wstring& consequence = {}) {
-    std::wstring where = fault.entry().empty() ? std::wstring() : kb::fromUtf8(fault.entry()) + L": ";
-    bool password = fault.kind() == ArchiveFault::Kind::NeedsPassword ||
-                    fault.kind() == ArchiveFault::Kind::WrongPassword;
-    int exitCode = password ? kPasswordRefused : kTestFailed;
-    writeErr(L"lspzip: test of " + zipPath + L" FAILED: " + where + fault.reason() + consequence + L" (" +
-             std::to_wstring(exitCode) + L")\n");
-    return exitCode;
-}
-
-// The archive a test or a listing reads: the name as typed, or with ".zip"
-// where that is what exists, as unzip looks for it.
-std::wstring existingArchive(const std::wstring& typed) {
-    if (::GetFileAttributesW(typed.c_str()) != INVALID_FILE_ATTRIBUTES) return typed;
-    return kb::withZipExtension(typed);
 }
 
 // The version this program's own resource carries: one fact, one place.
@@ -104,88 +79,6 @@ int namesFromInput(const Arguments& args, std::vector<std::wstring>& items) {
     items.insert(items.end(), lines->begin(), lines->end());
     if (items.empty()) return usageError(L"-@: no source given on the standard input");
     return 0;
-}
-
-// The password from -p, or asked for twice under -e. Returns an exit code
-// when it cannot be had, else 0.
-int takePassword(const Arguments& args, kb::SecretW& password) {
-    if (args.password) {
-        password.assign(*args.password);
-        return 0;
-    }
-    std::optional<std::wstring> first = readPassword(L"Enter password: ");
-    if (!first) return passwordError(L"no password was read");
-    kb::SecretW entered = kb::SecretW::adopt(*first);
-    std::optional<std::wstring> second = readPassword(L"Verify password: ");
-    if (!second) return passwordError(L"no password was read the second time");
-    kb::SecretW again = kb::SecretW::adopt(*second);
-    if (again.view() != entered.view()) return passwordError(L"the passwords do not match");
-    password = std::move(entered);
-    return 0;
-}
-
-// The password for reading: from -p or -P, or asked for once under -e;
-// none when neither is given. Returns an exit code when it cannot be had.
-int takeTestPassword(const Arguments& args, kb::SecretA& utf8) {
-    kb::SecretW password;
-    if (args.password) {
-        password.assign(*args.password);
-    } else if (args.promptPassword) {
-        std::optional<std::wstring> entered = readPassword(L"Enter password: ");
-        if (!entered) return passwordError(L"no password was read");
-        password = kb::SecretW::adopt(*entered);
-    } else {
-        return 0;
-    }
-    std::optional<std::string> bytes = kb::toUtf8Exact(password.view());
-    if (!bytes) return passwordError(L"the password cannot be written in UTF-8");
-    utf8 = kb::SecretA::adopt(*bytes);
-    return 0;
-}
-
-// Opens an existing archive to read, or says why it cannot be (178).
-kb::UniqueFile openArchive(const std::wstring& zipPath) {
-    kb::UniqueFile file(::CreateFileW(zipPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
-        DWORD error = ::GetLastError();
-        writeErr(failureLine(code::ReadError, error, zipPath, kb::systemErrorText(error)) + L"\n");
-    }
-    return file;
-}
-
-// -T with a zipfile alone: the archive as it is, entry by entry.
-int testExisting(const Arguments& args) {
-    std::wstring zipPath = existingArchive(args.zipPath);
-    kb::SecretA password;
-    if (int refused = takeTestPassword(args, password)) return refused;
-    kb::UniqueFile file = openArchive(zipPath);
-    if (!file) return code::ReadError;
-    try {
-        size_t entries = testArchive(file.get(), password.view(), [&](const StoredEntry& e) {
-            if (!args.quiet) writeOut(L"    testing: " + displayName(e) + L"   OK\n");
-        });
-        if (!args.quiet) {
-            writeOut(L"test of " + zipPath + L" OK (" + std::to_wstring(entries) + (entries == 1 ? L" entry)\n" : L" entries)\n"));
-        }
-    } catch (const ArchiveFault& fault) {
-        return archiveFault(zipPath, fault);
-    }
-    return code::Ok;
-}
-
-// -l: the entries as unzip -l lists them.
-int list(const Arguments& args) {
-    std::wstring zipPath = existingArchive(args.zipPath);
-    kb::UniqueFile file = openArchive(zipPath);
-    if (!file) return code::ReadError;
-    try {
-        PositionalFile positional(file.get());
-        writeOut(listing(zipPath, readCentralDirectory(positional)));
-    } catch (const ArchiveFault& fault) {
-        return archiveFault(zipPath, fault);
-    }
-    return code::Ok;
 }
 
 uint64_t fileSize(const std::wstring& path) {
