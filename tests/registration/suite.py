@@ -97,7 +97,10 @@ def other_view_registered(h, arch, dll, before):
             f"{arch} interface": view_query(h, own, f"HKCR\\Interface\\{IID}")}
     h.record(f"{arch} /u beside the other build takes its own class and type library platform",
              all(v is None for v in gone.values()), str({k: v for k, v in gone.items() if v is not None}))
-    progid = view_query(h, own, "HKCR\\Kestrelbay.Crateload2\\CLSID") or ""
+    # As the build's own process sees it: both views share the ProgID, and
+    # Wine's 64-bit reg.exe under /reg:32 looks for it in Wow6432Node.
+    own_view = h.reg(arch, "query", "HKCR\\Kestrelbay.Crateload2\\CLSID", "/ve")
+    progid = text(own_view) if own_view.returncode == 0 else ""
     h.record(f"{arch} /u beside the other build keeps the ProgID", CLSID.lower() in progid.lower(), progid)
     kept = {"platform": view_query(h, view, f"HKCR\\TypeLib\\{LIBID}\\4.0\\409\\{win}") or "",
             "help folder": view_query(h, view, f"HKCR\\TypeLib\\{LIBID}\\4.0\\HELPDIR") or "",
