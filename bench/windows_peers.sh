@@ -28,14 +28,18 @@ unpack() {
 make_logged() {
   local log=$1
   shift
-  make -j"$(nproc)" "$@" >"$log" 2>&1 || { tail -n 30 "$log" >&2; echo "windows_peers: the build failed, see $log" >&2; exit 1; }
+  if ! make -j"$(nproc)" "$@" >"$log" 2>&1; then
+    tail -n 30 "$log" >&2
+    echo "windows_peers: the build failed, see $log" >&2
+    exit 1
+  fi
 }
 
 if [ ! -f "$peers/zip.exe" ]; then
   if [ ! -f "$sources/zip-3.0/win32/makefile.gcc" ]; then
     echo "windows_peers: fetching the source package of zip"
-    # Only the upstream tarball is built (Debian's patches are for its Unix
-    # build), so a mirror that lacks the Debian part of the package will do.
+    # The build takes Info-ZIP's release as it is, so a mirror that lacks the
+    # Debian part of the package (its patches) will do.
     if ! debian_source "$sources" zip=3.0-13; then
       [ -f "$sources/zip_3.0.orig.tar.gz" ] || exit 1
       echo "windows_peers: going on with zip's upstream tarball, which arrived" >&2
