@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Times lspzip.exe and the component's doZip (under Wine) against Info-ZIP
-zip and 7-Zip's zip writer, side by side in one run, and writes
-bench/RESULTS.md and bench/scaling.png.
+zip and 7-Zip's zip writer, natively and as Windows builds under the same
+Wine (bench/windows_peers.sh builds those), side by side in one run, and
+writes bench/RESULTS.md and bench/scaling.png.
 
 usage: bench.py [--runs N] [--small] [--no-scaling]
 
@@ -20,7 +21,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import corpora  # noqa: E402
 import report  # noqa: E402
-from peers import DOZIP, ENV, LSPZIP, READ_1, READ_2, SEVENZIP, WINE64, WORK, ZIP, register_component  # noqa: E402
+from peers import (DOZIP, ENV, LSPZIP, READ_1, READ_2, SEVENZIP, WINDOWS_PEERS, WINE64, WORK, ZIP,  # noqa: E402
+                   register_component)
 
 RATES = (1, 5, 9)
 
@@ -73,6 +75,9 @@ def main():
     parser.add_argument("--output", default=str(Path(__file__).resolve().parent / "RESULTS.md"))
     args = parser.parse_args()
     scale = 20 if args.small else 1
+    missing = [str(tool.exe) for tool in WINDOWS_PEERS if not tool.exe.exists()]
+    if missing:
+        raise SystemExit(f"missing {', '.join(missing)}: run bench/windows_peers.sh")
 
     print("building the inputs", flush=True)
     corpus, joined, thumbnails, counts = corpora.build_all(WORK, scale)
@@ -87,14 +92,15 @@ def main():
     subprocess.run(["wineserver", "-p"], env=ENV, **quiet)
     subprocess.run([WINE64, "cmd", "/c", "exit"], env=ENV, **quiet)
     register_component()
+    facts["windows_peers"] = {tool.name: tool.version() for tool in WINDOWS_PEERS}
     facts["load_before"] = load()
     started = time.time()
     results = {}
     try:
-        measure(results, "corpus", corpus, RATES, [LSPZIP, ZIP, SEVENZIP], args.runs)
+        measure(results, "corpus", corpus, RATES, [LSPZIP, ZIP, SEVENZIP, *WINDOWS_PEERS], args.runs)
         measure(results, "corpus", corpus, (0,), [LSPZIP, READ_1, READ_2], args.runs)
         measure(results, "corpus", corpus, (5,), [DOZIP], args.runs)
-        measure(results, "thumbnails", thumbnails, (5,), [DOZIP, LSPZIP, ZIP], args.runs)
+        measure(results, "thumbnails", thumbnails, (5,), [DOZIP, LSPZIP, ZIP, *WINDOWS_PEERS], args.runs)
         measure(results, "joined", joined, RATES, [LSPZIP], args.runs)
         facts["large_peak"] = large_file_peak()
         if not args.no_scaling:

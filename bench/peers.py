@@ -13,6 +13,7 @@ WORK = BUILD / "bench"
 WINE64 = "/usr/lib/wine/wine64"
 ENV = dict(os.environ, WINEPREFIX=str(BUILD / "wineprefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
 BIN = BUILD / "x64" / "bin"
+PEERS = BUILD / "peers"  # made by bench/windows_peers.sh
 
 
 def win_path(path):
@@ -57,6 +58,22 @@ class Tool:
         return wall, peak, size
 
 
+class WindowsPeer(Tool):
+    """zip or 7-Zip built for Windows, run under the same Wine as lspzip, so
+    that both sides pay for Wine alike."""
+
+    def __init__(self, name, exe, arguments, version_arguments):
+        super().__init__(name, lambda r, a, s: [WINE64, str(self.exe), *arguments(r, a, s)])
+        self.exe = PEERS / exe
+        self.version_arguments = version_arguments
+
+    def version(self):
+        """The first line of its banner that gives a version number."""
+        _, _, said = timed([WINE64, str(self.exe), *self.version_arguments], cwd=WORK)
+        lines = [line.strip() for line in said.splitlines() if not line.startswith("wine:")]
+        return next((line.rstrip(".") for line in lines if re.search(r"\d+\.\d+", line)), "?")
+
+
 class DoZip(Tool):
     """The component's doZip, called by a script as a page calls it: the
     script engine and the COM object included."""
@@ -83,6 +100,18 @@ LSPZIP = Tool("lspzip (Wine)",
               lambda r, a, s: [WINE64, str(BIN / "lspzip.exe"), "-q", "-r", f"-{r}", win_path(a), win_path(s)])
 ZIP = Tool("zip -r", lambda r, a, s: ["zip", "-q", "-r", f"-{r}", str(a), s.name])
 SEVENZIP = Tool("7z -mmt=2", lambda r, a, s: ["7z", "a", "-tzip", f"-mx={r}", "-mmt=2", "-bso0", "-bsp0", str(a), s.name])
+# zip.exe asks for the volume's information for every file it reads; Wine
+# cannot read the label of the device behind Z: and says so on standard
+# error each time, into the run's log.
+ZIP_WINE = WindowsPeer("zip.exe (Wine)", "zip.exe", lambda r, a, s: ["-q", "-r", f"-{r}", win_path(a), s.name],
+                       ["-v"])
+# -ssc: on Windows 7-Zip compares names without case and stops at two in one
+# folder that differ only in case ("Duplicate filename on disk"), which a
+# Linux folder under Z: can hold: the headers in the corpus do.
+SEVENZIP_WINE = WindowsPeer("7za.exe -mmt=2 (Wine)", "7za.exe",
+                            lambda r, a, s: ["a", "-tzip", f"-mx={r}", "-mmt=2", "-ssc", "-bso0", "-bsp0", win_path(a),
+                                             s.name], [])
+WINDOWS_PEERS = [ZIP_WINE, SEVENZIP_WINE]
 READ_1 = Tool("read loop, 1 thread", lambda r, a, s: [WINE64, str(BIN / "read_loop.exe"), "-t", "1", win_path(s)],
               archive=False)
 READ_2 = Tool("read loop, 2 threads", lambda r, a, s: [WINE64, str(BIN / "read_loop.exe"), "-t", "2", win_path(s)],

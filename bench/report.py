@@ -7,9 +7,10 @@ import subprocess
 import tempfile
 from pathlib import Path
 
-from peers import DOZIP, LSPZIP, READ_1, READ_2, SEVENZIP, WINE64, ZIP
+from peers import DOZIP, LSPZIP, READ_1, READ_2, SEVENZIP, WINDOWS_PEERS, WINE64, ZIP
 
 OURS = LSPZIP.name
+ON_WINE = [tool.name for tool in WINDOWS_PEERS]
 
 
 def median(results, key, field=0):
@@ -79,13 +80,16 @@ def render(results, f):
           f"Median of {f['runs']} runs per tool, runs alternating between the tools; load average "
           f"{f['load_before']} before and {f['load_after']} after ({f['minutes']:.0f} minutes). Throughput is input "
           "bytes over wall time (1 MB = 10^6 bytes); peak memory is the maximum resident set of the process as "
-          "/usr/bin/time -v reports it (for lspzip and doZip, the Wine process). lspzip and doZip use two "
+          "/usr/bin/time -v reports it (for the tools under Wine, the Wine process). lspzip and doZip use two "
           "worker threads here, one per processor.", "",
+          "zip and 7z run natively; the rows marked (Wine) are the same kinds of tool built for Windows x64 from "
+          "Debian's source packages (bench/windows_peers.sh) and run under the same Wine as lspzip: "
+          + "; ".join(f"{name}: {version}" for name, version in f["windows_peers"].items()) + ".", "",
           f"## The corpus: {f['files']} files, {total / 1e6:.1f} MB", "",
           f"Text from /usr/include ({f['text_files']} files, {f['text_total'] / 1e6:.1f} MB), libraries from "
           "/usr/lib, and .gz files from /usr/share/doc.", "")
     for rate in (1, 5, 9):
-        s.compare("corpus", total, rate, [OURS, ZIP.name, SEVENZIP.name])
+        s.compare("corpus", total, rate, [OURS, ZIP.name, SEVENZIP.name, *ON_WINE])
         s.add("")
     s.add("Through the component: the same corpus zipped by doZip, called by a script as a page calls it "
           "(the script engine, the COM object and a new download folder included).", "")
@@ -93,7 +97,7 @@ def render(results, f):
     s.add("", f"## A site's uploads: {f['thumb_files']} files, {f['thumb_total'] / 1e6:.1f} MB", "",
           "Files of 1 to 8 KB, four in five of them compressed already (random bytes named .jpg, .png, .gz "
           "and .zip), in 64 folders.", "")
-    s.compare("thumbnails", f["thumb_total"], 5, [DOZIP.name, OURS, ZIP.name], ours=DOZIP.name)
+    s.compare("thumbnails", f["thumb_total"], 5, [DOZIP.name, OURS, ZIP.name, *ON_WINE], ours=DOZIP.name)
 
     floor = min(s.wall("corpus", 0, READ_1.name), s.wall("corpus", 0, READ_2.name))
     store = s.wall("corpus", 0, OURS)

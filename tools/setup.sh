@@ -18,20 +18,7 @@ if [ "${WITH_BROWSER:-0}" = 1 ]; then
   command -v npm >/dev/null || packages+=(npm)
 fi
 
-# A mirror in the middle of a sync serves an index of the wrong size, and
-# apt-get update then fails for that one index. Try again after a pause; if
-# it still fails, go on with the indexes that did arrive (indexes_partial=1)
-# and let the next apt-get say whether anything is really missing.
-indexes_partial=0
-update_indexes() {
-  local try
-  for try in 1 2 3; do
-    apt-get "$@" update -qq && return 0
-    [ $try = 3 ] || sleep $((try * 20))
-  done
-  echo "setup: apt-get update failed three times; going on with the indexes there are" >&2
-  indexes_partial=1
-}
+source "$(dirname "$0")/debian_source.sh"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -56,23 +43,10 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_i386 = 1 ]; then
 fi
 
 # The deflate engine for whole files comes from Debian's own source package
-# of libdeflate, built below with the cross compilers. apt fetches it from a
-# private list of source indexes and checks it against the signed archive.
+# of libdeflate, built below with the cross compilers.
 sources="$(cd "$(dirname "$0")/.." && pwd)/build/sources"
 if [ ! -f "$sources/libdeflate-1.14/libdeflate.h" ]; then
   echo "setup: fetching the source package of libdeflate"
-  apt_dir="$sources/apt"
-  mkdir -p "$apt_dir/lists/partial"
-  # The source index comes from the mirror this machine's apt already uses.
-  mirror=$({ grep -hE '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-               awk '{for (i = 2; i <= NF; i++) if ($i ~ /^[a-z+]+:\/\//) { print $i; break }}'
-             grep -hE '^[[:space:]]*URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}'
-           } | grep -v -- '-security' | head -n 1 || true)
-  [ -n "$mirror" ] || { echo "setup: no Debian mirror in the apt configuration" >&2; exit 1; }
-  echo "deb-src $mirror bookworm main" >"$apt_dir/sources.list"
-  apt_private=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
-               -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User=root)
-  update_indexes "${apt_private[@]}"
-  (cd "$sources" && apt-get "${apt_private[@]}" source --download-only -qq libdeflate=1.14-1 >/dev/null)
+  debian_source "$sources" libdeflate=1.14-1
   tar -xzf "$sources/libdeflate_1.14.orig.tar.gz" -C "$sources"
 fi
