@@ -36,6 +36,7 @@ ArchiveOutcome createArchive(const ArchiveRequest& request) {
     pipeline.threads = request.threads;
     pipeline.readers = request.readers;
     pipeline.crcBeforeData = request.cipher == Cipher::ZipCrypto;
+    pipeline.identities = request.deleteOriginals;
     runPipeline(catalog, pipeline, writer);
     writer.finish();
     if (request.check) out.check(request.check);

@@ -72,6 +72,9 @@ struct PipelineSettings {
     // Entries of more than one chunk learn their CRC before their data,
     // which the traditional cipher's check byte needs.
     bool crcBeforeData = false;
+    // Each file's identity is learnt from the handle it was read by, for
+    // deleting the very file later; it costs a query of its own.
+    bool identities = false;
 };
 
 // Where the entries come from, in archive order. next() may wait for the

@@ -37,7 +37,7 @@ uint32_t crcOfFile(SourceFile& file, uint8_t* scratch, size_t scratchSize) {
     return crc;
 }
 
-void readFiles(Slot& slot, const std::vector<PipelineEntry*>& files) {
+void readFiles(Slot& slot, const std::vector<PipelineEntry*>& files, const PipelineSettings& settings) {
     for (PipelineEntry* entry : files) {
         if (entry->directory) {
             // A folder has no data: one empty piece, stored.
@@ -51,8 +51,8 @@ void readFiles(Slot& slot, const std::vector<PipelineEntry*>& files) {
         // Grown past what was planned for it since it was listed.
         if (!fits(slot, size)) fail(code::ReadError, 0, entry->path);
         entry->size = size;
-        entry->identity = file.identity();
-        file.readAt(0, slot.data() + slot.used, static_cast<size_t>(size));
+        if (settings.identities) entry->identity = file.identity();
+        file.readWhole(slot.data() + slot.used, static_cast<size_t>(size));
         addPiece(slot, *entry, 0, static_cast<size_t>(size), true);
     }
 }
@@ -65,7 +65,7 @@ void readChunk(Slot& slot, const ReadTask& task, const PipelineSettings& setting
     if (file.size() != entry.listedSize) fail(code::ReadError, 0, entry.path);
     if (task.index == 0) {
         entry.size = file.size();
-        entry.identity = file.identity();
+        if (settings.identities) entry.identity = file.identity();
         if (settings.crcBeforeData) entry.crcBeforeData = crcOfFile(file, slot.data(), kChunkSize);
     }
     file.readAt(task.offset, slot.data(), task.size);
@@ -91,7 +91,7 @@ void readTask(Slot& slot, const ReadTask& task, const PipelineSettings& settings
     if (task.entry) {
         readChunk(slot, task, settings);
     } else {
-        readFiles(slot, task.files);
+        readFiles(slot, task.files, settings);
     }
 }
 

@@ -25,15 +25,24 @@ public:
     uint64_t size();
 
     // The file that is open, so that deleting it later can make sure it
-    // deletes this file and no other; throws as size() does.
+    // deletes this file and no other; throws as size() does. Asked for only
+    // then: the volume's serial number is a request to the mount manager
+    // under Wine, dearer than opening and reading a small file.
     FileIdentity identity();
 
     // Reads exactly n bytes at offset; throws LibError(178) on a read error
     // or when the file ends early. Safe from several threads at once.
     void readAt(uint64_t offset, uint8_t* buffer, size_t n);
 
+    // Reads exactly n bytes from the start, by the file's own position: for
+    // a file that one thread reads whole, never with readAt. A read at an
+    // offset asks the system to queue its completion, which under Wine is
+    // one more round trip to the server for every small file.
+    void readWhole(uint8_t* buffer, size_t n);
+
 private:
     void open();
+    void openLocked();  // with mutex_ held
 
     std::wstring path_;
     // Not std::call_once: a throwing call leaves some runtimes' once flag
@@ -42,6 +51,7 @@ private:
     bool opened_ = false;
     kb::UniqueFile file_;
     uint64_t size_ = 0;
+    bool identityKnown_ = false;
     FileIdentity identity_;
 };
 
