@@ -35,7 +35,6 @@ ArchiveOutcome createArchive(const ArchiveRequest& request) {
     pipeline.level = request.level;
     pipeline.threads = request.threads;
     pipeline.readers = request.readers;
-    pipeline.crcBeforeData = request.cipher == Cipher::ZipCrypto;
     pipeline.identities = request.deleteOriginals;
     runPipeline(catalog, pipeline, writer);
     writer.finish();

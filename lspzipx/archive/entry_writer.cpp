@@ -25,10 +25,17 @@ void EntryWriter::begin(const Chunk& chunk) {
     uint64_t overhead = cipherOverhead(cipherKind_);
     uint16_t compression = stored_ ? method::Stored : method::Deflated;
 
+    // The traditional cipher's check byte comes before the data. A one-chunk
+    // entry knows its CRC by then; a longer one takes the byte from its time
+    // and says so by the data-descriptor flag, as zip does, rather than read
+    // the whole file once more for its CRC first.
+    bool descriptor = cipherKind_ == Cipher::ZipCrypto && !chunk.last;
+
     current_ = EntryRecord{};
     current_.name = entry.name;
     current_.flags = static_cast<uint16_t>((isAscii(entry.name) ? 0 : flag::Utf8Name) |
                                            (encrypted ? flag::Encrypted : 0) |
+                                           (descriptor ? flag::DataDescriptor : 0) |
                                            (stored_ ? 0 : levelFlags(settings_.level)));
     if (cipherKind_ == Cipher::Aes256) {
         current_.method = method::Aes;
@@ -45,19 +52,18 @@ void EntryWriter::begin(const Chunk& chunk) {
     current_.localOffset = out_.position();
 
     // A one-chunk entry is complete now, so its header is final. A longer
-    // one gets its CRC and sizes patched in at its end; the traditional
-    // cipher's check byte needs the CRC now, which the pipeline computed.
-    uint32_t crc = chunk.last ? chunk.crc : entry.crcBeforeData.value_or(0);
+    // one gets its CRC and sizes patched in at its end.
+    uint32_t crc = chunk.last ? chunk.crc : 0;
     if (chunk.last) {
         current_.size = chunk.rawSize;
         current_.compressedSize = (stored_ ? chunk.rawSize : chunk.deflatedSize) + overhead;
     }
     // AE-2 leaves the CRC out: its authentication code does that job.
     current_.crc = cipherKind_ == Cipher::Aes256 ? 0 : crc;
-    if (cipherKind_ == Cipher::ZipCrypto && !chunk.last && !entry.crcBeforeData) fail(code::InternalError);
 
     out_.write(localHeader(current_));
-    cipher_ = makeEntryCipher(cipherKind_, settings_.password, crc);
+    uint8_t check = descriptor ? static_cast<uint8_t>(current_.dosTime >> 8) : static_cast<uint8_t>(crc >> 24);
+    cipher_ = makeEntryCipher(cipherKind_, settings_.password, check);
     if (cipher_) out_.write(cipher_->header());
     crc_ = 0;
     size_ = 0;
@@ -80,9 +86,6 @@ void EntryWriter::consume(Chunk& chunk) {
 void EntryWriter::end(const Chunk& chunk) {
     const PipelineEntry& entry = *chunk.entry;
     if (cipher_) out_.write(cipher_->trailer());
-    // The file changed between the CRC pass and the data: its check byte
-    // would lie.
-    if (entry.crcBeforeData && *entry.crcBeforeData != crc_) fail(code::ReadError, 0, entry.path);
 
     bool patch = chunk.index > 0;
     current_.crc = cipherKind_ == Cipher::Aes256 ? 0 : crc_;
@@ -91,6 +94,7 @@ void EntryWriter::end(const Chunk& chunk) {
     if (!current_.zip64Sizes && (current_.size >= kMax32 || current_.compressedSize >= kMax32)) {
         fail(code::InternalError);
     }
+    if (current_.flags & flag::DataDescriptor) out_.write(dataDescriptor(current_));
     if (patch) out_.patch(current_.localOffset, localHeader(current_));
     if (settings_.onEntry) settings_.onEntry({current_.name, size_, dataSize_, stored_, entry.directory});
     records_.push_back(std::move(current_));

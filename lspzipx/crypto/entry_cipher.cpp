@@ -10,12 +10,12 @@ namespace {
 
 class ZipCryptoCipher : public EntryCipher {
 public:
-    ZipCryptoCipher(std::string_view password, uint32_t crc) : crypto_(password), crc_(crc) {}
+    ZipCryptoCipher(std::string_view password, uint8_t check) : crypto_(password), check_(check) {}
 
     std::vector<uint8_t> header() override {
         std::array<uint8_t, 11> random;
         randomBytes(random.data(), random.size());
-        auto h = crypto_.header(random, static_cast<uint8_t>(crc_ >> 24));
+        auto h = crypto_.header(random, check_);
         return std::vector<uint8_t>(h.begin(), h.end());
     }
     void encrypt(uint8_t* data, size_t size) override { crypto_.encrypt(data, size); }
@@ -23,7 +23,7 @@ public:
 
 private:
     ZipCrypto crypto_;
-    uint32_t crc_;
+    uint8_t check_;
 };
 
 }  // namespace
@@ -37,9 +37,9 @@ uint64_t cipherOverhead(Cipher cipher) {
     return 0;
 }
 
-std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, std::string_view password, uint32_t crc) {
+std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, std::string_view password, uint8_t checkByte) {
     switch (cipher) {
-    case Cipher::ZipCrypto: return std::make_unique<ZipCryptoCipher>(password, crc);
+    case Cipher::ZipCrypto: return std::make_unique<ZipCryptoCipher>(password, checkByte);
     case Cipher::Aes256: {
         std::array<uint8_t, AesAe2::kSaltSize> salt;
         randomBytes(salt.data(), salt.size());

@@ -22,8 +22,9 @@ public:
 // The bytes encryption adds to an entry's compressed size.
 uint64_t cipherOverhead(Cipher cipher);
 
-// A fresh cipher for one entry. The traditional cipher's check byte is the
-// high byte of the entry's CRC, which must be known before any data.
-std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, std::string_view password, uint32_t crc);
+// A fresh cipher for one entry. The traditional cipher's header ends in a
+// check byte: the high byte of the entry's CRC, or of its DOS time when the
+// CRC is not known before the data (see flag::DataDescriptor).
+std::unique_ptr<EntryCipher> makeEntryCipher(Cipher cipher, std::string_view password, uint8_t checkByte);
 
 }  // namespace lsz

@@ -39,7 +39,6 @@ struct PipelineEntry {
     // and which file that was.
     uint64_t size = 0;
     FileIdentity identity;
-    std::optional<uint32_t> crcBeforeData;  // from a pass before the chunks
 
     // Set when the first chunk has been judged, or when the file is opened
     // for entries that are stored in any case.
@@ -69,9 +68,6 @@ struct PipelineSettings {
     int level = 6;            // 0 stores everything
     unsigned threads = 1;     // 1 runs everything on the calling thread
     unsigned readers = 0;     // workers that may read at once (0: all of them)
-    // Entries of more than one chunk learn their CRC before their data,
-    // which the traditional cipher's check byte needs.
-    bool crcBeforeData = false;
     // Each file's identity is learnt from the handle it was read by, for
     // deleting the very file later; it costs a query of its own.
     bool identities = false;

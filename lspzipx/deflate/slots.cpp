@@ -25,18 +25,6 @@ void addPiece(Slot& slot, PipelineEntry& entry, uint32_t index, size_t size, boo
     slot.outputReserved += chunkOutputBound(size);
 }
 
-uint32_t crcOfFile(SourceFile& file, uint8_t* scratch, size_t scratchSize) {
-    uint32_t crc = 0;
-    uint64_t size = file.size();
-    for (uint64_t offset = 0; offset < size;) {
-        size_t n = static_cast<size_t>(std::min<uint64_t>(size - offset, scratchSize));
-        file.readAt(offset, scratch, n);
-        crc = crc32Of(crc, scratch, n);
-        offset += n;
-    }
-    return crc;
-}
-
 void readFiles(Slot& slot, const std::vector<PipelineEntry*>& files, const PipelineSettings& settings) {
     for (PipelineEntry* entry : files) {
         if (entry->directory) {
@@ -66,7 +54,6 @@ void readChunk(Slot& slot, const ReadTask& task, const PipelineSettings& setting
     if (task.index == 0) {
         entry.size = file.size();
         if (settings.identities) entry.identity = file.identity();
-        if (settings.crcBeforeData) entry.crcBeforeData = crcOfFile(file, slot.data(), kChunkSize);
     }
     file.readAt(task.offset, slot.data(), task.size);
     addPiece(slot, entry, task.index, task.size, task.last);

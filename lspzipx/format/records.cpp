@@ -68,6 +68,17 @@ std::vector<uint8_t> localHeader(const EntryRecord& e) {
     return w.take();
 }
 
+std::vector<uint8_t> dataDescriptor(const EntryRecord& e) {
+    ByteWriter w;
+    w.u32(0x08074b50).u32(e.crc);
+    if (e.zip64Sizes) {
+        w.u64(e.compressedSize).u64(e.size);
+    } else {
+        w.u32(static_cast<uint32_t>(e.compressedSize)).u32(static_cast<uint32_t>(e.size));
+    }
+    return w.take();
+}
+
 std::vector<uint8_t> centralHeader(const EntryRecord& e) {
     bool bigSizes = e.zip64Sizes || e.size >= kMax32 || e.compressedSize >= kMax32;
     bool bigOffset = e.localOffset >= kMax32;

@@ -20,6 +20,7 @@ constexpr uint16_t Aes = 99;
 
 namespace flag {
 constexpr uint16_t Encrypted = 0x0001;
+constexpr uint16_t DataDescriptor = 0x0008;  // the CRC and sizes follow the data too
 constexpr uint16_t DeflateMaximum = 0x0002;
 constexpr uint16_t DeflateFast = 0x0004;
 constexpr uint16_t DeflateSuperFast = 0x0006;
@@ -53,6 +54,9 @@ uint16_t levelFlags(int level);
 
 std::vector<uint8_t> localHeader(const EntryRecord& e);
 std::vector<uint8_t> centralHeader(const EntryRecord& e);
+// The record after the data of an entry flagged DataDescriptor: the CRC and
+// sizes, 64-bit where the headers carry zip64 sizes.
+std::vector<uint8_t> dataDescriptor(const EntryRecord& e);
 // The end of central directory record, preceded by the zip64 record and
 // its locator when a count, size or offset does not fit the classic one.
 std::vector<uint8_t> endRecords(uint64_t entries, uint64_t directoryOffset, uint64_t directorySize);

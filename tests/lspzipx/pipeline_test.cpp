@@ -25,7 +25,6 @@ struct Received {
     Bytes stream;  // the entry's data as the writer would store it
     uint32_t crc;
     uint64_t size;
-    std::optional<uint32_t> crcBeforeData;
     bool operator==(const Received&) const = default;
 };
 
@@ -33,7 +32,7 @@ class Recorder : public ChunkConsumer {
 public:
     void consume(Chunk& c) override {
         if (c.index == 0) {
-            entries.push_back({c.entry->name, c.entry->verdict.load(), {}, c.crc, 0, c.entry->crcBeforeData});
+            entries.push_back({c.entry->name, c.entry->verdict.load(), {}, c.crc, 0});
         }
         Received& e = entries.back();
         EXPECT_EQ(e.name, c.entry->name) << "chunks of one entry arrive together";
@@ -100,7 +99,7 @@ protected:
         }
     }
 
-    std::vector<Received> run(int level, unsigned threads, bool crcBeforeData = false) {
+    std::vector<Received> run(int level, unsigned threads) {
         std::vector<PipelineEntry> entries(files_.size());
         for (size_t i = 0; i < files_.size(); ++i) {
             std::wstring wide(files_[i].first.begin(), files_[i].first.end());
@@ -113,7 +112,6 @@ protected:
         PipelineSettings settings;
         settings.level = level;
         settings.threads = threads;
-        settings.crcBeforeData = crcBeforeData;
         ListFeed feed(entries);
         runPipeline(feed, settings, recorder);
         return recorder.entries;
@@ -162,16 +160,6 @@ TEST_F(PipelineTest, StoresWhatDeflateCannotShrink) {
         }
     }
     for (const auto& r : run(0, 2)) EXPECT_EQ(r.verdict, Verdict::Store) << r.name;
-}
-
-TEST_F(PipelineTest, LargeEntriesKnowTheirCrcBeforeTheirData) {
-    for (const auto& r : run(5, 2, true)) {
-        bool large = r.size > kChunkSize;
-        EXPECT_EQ(r.crcBeforeData.has_value(), large) << r.name;
-        if (large) {
-            EXPECT_EQ(*r.crcBeforeData, r.crc) << r.name;
-        }
-    }
 }
 
 TEST_F(PipelineTest, StopsAtAnUnreadableFileAfterTheEntriesBeforeIt) {
