@@ -26,6 +26,9 @@ def timed(args, cwd):
     outlives the program would hold a pipe open and keep us waiting."""
     report = WORK / "time.txt"
     log = WORK / "run.log"
+    # What the last tool wrote reaches the disk first, untimed: its write-back
+    # would otherwise fall on whichever tool runs next.
+    subprocess.run(["sync"], check=True)
     with open(log, "wb") as out:
         start = time.perf_counter()
         r = subprocess.run(["/usr/bin/time", "-v", "-o", str(report), *args], cwd=cwd, env=ENV,
