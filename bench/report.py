@@ -77,7 +77,8 @@ def render(results, f):
     total = f["total"]
     s.add("# Benchmark: lspzip and doZip against zip and 7-Zip", "",
           f"Machine: {machine()}.", "",
-          f"Median of {f['runs']} runs per tool, runs alternating between the tools, after one untimed read of each input and with the disk's write-back done before each run; load average "
+          f"Median of {f['runs']} runs per tool, runs alternating between the tools, after one untimed read of "
+          "each input and with the disk's write-back done before each run; load average "
           f"{f['load_before']} before and {f['load_after']} after ({f['minutes']:.0f} minutes). Throughput is input "
           "bytes over wall time (1 MB = 10^6 bytes); peak memory is the maximum resident set of the process as "
           "/usr/bin/time -v reports it (for the tools under Wine, the Wine process). lspzip and doZip use two "
