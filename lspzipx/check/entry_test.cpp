@@ -2,9 +2,9 @@
 
 #include "crypto/aes_ae2.h"
 #include "crypto/zip_crypto.h"
+#include "deflate/whole_deflater.h"
 #include "format/records.h"
 
-#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -17,9 +17,7 @@ namespace lsz {
 namespace {
 
 constexpr size_t kChunk = 256 * 1024;
-constexpr size_t kZipCryptoHeader = 12;
 constexpr uint8_t kAes256 = 3;
-constexpr uint16_t kDataDescriptor = 0x0008;
 
 [[noreturn]] void fault(ArchiveFault::Kind kind, const StoredEntry& e, const std::wstring& reason) {
     throw ArchiveFault(kind, e.name, reason);
@@ -41,11 +39,11 @@ class ZipCryptoDecryption : public Decryption {
 public:
     ZipCryptoDecryption(const PositionalFile& file, uint64_t at, const StoredEntry& e, std::string_view password)
         : crypto_(password) {
-        std::vector<uint8_t> header = file.read(at, kZipCryptoHeader, e.name);
+        std::vector<uint8_t> header = file.read(at, static_cast<size_t>(cipherOverhead(Cipher::ZipCrypto)), e.name);
         crypto_.decrypt(header.data(), header.size());
         // The check byte is the CRC's high byte, or, where the CRC followed
         // the data, the time's.
-        uint8_t check = e.flags & kDataDescriptor ? static_cast<uint8_t>(e.dosTime >> 8)
+        uint8_t check = e.flags & flag::DataDescriptor ? static_cast<uint8_t>(e.dosTime >> 8)
                                                   : static_cast<uint8_t>(e.crc >> 24);
         if (header.back() != check) fault(ArchiveFault::Kind::WrongPassword, e, L"the password is not this entry's");
     }
@@ -101,7 +99,7 @@ void testEntry(const PositionalFile& file, const StoredEntry& e, std::string_vie
             before = AesAe2::kSaltSize + 2;
             after = AesAe2::kAuthCodeSize;
         } else {
-            before = kZipCryptoHeader;
+            before = cipherOverhead(Cipher::ZipCrypto);
         }
         if (e.compressedSize < before + after) damaged(e, L"its data is shorter than its encryption header");
         if (e.method == method::Aes) decryption = std::make_unique<AesDecryption>(file, at, e, password);
@@ -125,7 +123,7 @@ void testEntry(const PositionalFile& file, const StoredEntry& e, std::string_vie
         remaining -= n;
         if (decryption) decryption->apply(in.data(), n);
         if (method == method::Stored) {
-            crc = libdeflate_crc32(crc, in.data(), n);
+            crc = crc32Of(crc, in.data(), n);
             produced += n;
             continue;
         }
@@ -139,7 +137,7 @@ void testEntry(const PositionalFile& file, const StoredEntry& e, std::string_vie
             if (status == Z_MEM_ERROR) throw std::bad_alloc();
             if (status != Z_OK && status != Z_STREAM_END) damaged(e, L"its compressed data is invalid");
             size_t got = out.size() - inflater.z.avail_out;
-            crc = libdeflate_crc32(crc, out.data(), got);
+            crc = crc32Of(crc, out.data(), got);
             produced += got;
             ended = status == Z_STREAM_END;
             if (status == Z_OK && got == 0 && inflater.z.avail_in == 0) break;
@@ -154,7 +152,7 @@ void testEntry(const PositionalFile& file, const StoredEntry& e, std::string_vie
         inflater.z.avail_out = static_cast<uInt>(out.size());
         int status = inflate(&inflater.z, Z_NO_FLUSH);
         size_t got = out.size() - inflater.z.avail_out;
-        crc = libdeflate_crc32(crc, out.data(), got);
+        crc = crc32Of(crc, out.data(), got);
         produced += got;
         if (status == Z_STREAM_END) break;
         if (status != Z_OK || got == 0) damaged(e, L"its compressed data ends early");

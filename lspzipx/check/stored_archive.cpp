@@ -9,20 +9,12 @@ namespace lsz {
 
 namespace {
 
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kZip64EndSignature = 0x06064b50;
-constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kLocalSignature = 0x04034b50;
 constexpr size_t kEndSize = 22;
 constexpr size_t kLocatorSize = 20;
 constexpr size_t kZip64EndSize = 56;
 constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
 constexpr size_t kLongestComment = 0xFFFF;
-constexpr uint16_t kZip64Field = 0x0001;
-constexpr uint16_t kAesField = 0x9901;
-constexpr uint16_t kDataDescriptor = 0x0008;
 
 uint16_t u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t u32(const uint8_t* p) { return u16(p) | static_cast<uint32_t>(u16(p + 2)) << 16; }
@@ -46,10 +38,10 @@ Extra parseExtra(const uint8_t* p, size_t size, const std::string& entry) {
         uint16_t id = u16(p);
         size_t length = u16(p + 2);
         if (length > size - 4) damaged(entry, L"an extra field runs past its header");
-        if (id == kZip64Field) {
+        if (id == tag::Zip64) {
             extra.zip64 = p + 4;
             extra.zip64Size = length;
-        } else if (id == kAesField) {
+        } else if (id == tag::Aes) {
             if (length < 7) damaged(entry, L"the AES field is too short");
             extra.aes = AesField{u16(p + 4), p[8], u16(p + 9)};
         }
@@ -90,7 +82,7 @@ Directory findDirectory(const PositionalFile& file) {
     // The last record signature whose comment fits in what follows it.
     size_t at = bytes.size() - kEndSize + 1;
     while (at-- > 0) {
-        if (u32(&bytes[at]) == kEndSignature && at + kEndSize + u16(&bytes[at + 20]) <= bytes.size()) break;
+        if (u32(&bytes[at]) == signature::End && at + kEndSize + u16(&bytes[at + 20]) <= bytes.size()) break;
         if (at == 0) damaged({}, L"no end of central directory record");
     }
     const uint8_t* end = &bytes[at];
@@ -99,9 +91,9 @@ Directory findDirectory(const PositionalFile& file) {
     if (d.entries == kMax16 || d.offset == kMax32 || d.size == kMax32) {
         if (endOffset < kLocatorSize) damaged({}, L"the zip64 end locator is missing");
         std::vector<uint8_t> locator = file.read(endOffset - kLocatorSize, kLocatorSize);
-        if (u32(locator.data()) != kZip64LocatorSignature) damaged({}, L"the zip64 end locator is missing");
+        if (u32(locator.data()) != signature::Zip64Locator) damaged({}, L"the zip64 end locator is missing");
         std::vector<uint8_t> record = file.read(u64(locator.data() + 8), kZip64EndSize);
-        if (u32(record.data()) != kZip64EndSignature) damaged({}, L"the zip64 end record is missing");
+        if (u32(record.data()) != signature::Zip64End) damaged({}, L"the zip64 end record is missing");
         d = Directory{u64(record.data() + 32), u64(record.data() + 48), u64(record.data() + 40)};
     }
     if (d.offset > file.size() || d.size > file.size() - d.offset) {
@@ -146,7 +138,7 @@ std::vector<StoredEntry> readCentralDirectory(const PositionalFile& file) {
     std::vector<StoredEntry> entries;
     size_t at = 0;
     while (at < bytes.size()) {
-        if (bytes.size() - at < kCentralSize || u32(&bytes[at]) != kCentralSignature) {
+        if (bytes.size() - at < kCentralSize || u32(&bytes[at]) != signature::Central) {
             damaged({}, L"central header " + std::to_wstring(entries.size() + 1) + L" is not one");
         }
         const uint8_t* h = &bytes[at];
@@ -183,13 +175,13 @@ std::vector<StoredEntry> readCentralDirectory(const PositionalFile& file) {
 uint64_t dataOffset(const PositionalFile& file, const StoredEntry& entry) {
     uint8_t h[kLocalSize];
     file.read(entry.localOffset, h, kLocalSize, entry.name);
-    if (u32(h) != kLocalSignature) damaged(entry.name, L"no local header where the directory points");
+    if (u32(h) != signature::Local) damaged(entry.name, L"no local header where the directory points");
     size_t nameSize = u16(h + 26), extraSize = u16(h + 28);
     std::vector<uint8_t> rest = file.read(entry.localOffset + kLocalSize, nameSize + extraSize, entry.name);
     if (std::string(rest.begin(), rest.begin() + nameSize) != entry.name) {
         damaged(entry.name, L"the local header holds another name");
     }
-    if (!(u16(h + 6) & kDataDescriptor)) {
+    if (!(u16(h + 6) & flag::DataDescriptor)) {
         Extra extra = parseExtra(rest.data() + nameSize, extraSize, entry.name);
         uint64_t size = u32(h + 22), compressedSize = u32(h + 18);
         Zip64Values zip64(extra, entry.name);

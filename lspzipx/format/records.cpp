@@ -8,30 +8,20 @@ namespace lsz {
 
 namespace {
 
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kZip64EndSignature = 0x06064b50;
-constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
-
 constexpr uint16_t kVersionDefault = 20;  // deflate and traditional encryption
 constexpr uint16_t kVersionZip64 = 45;
 // MS-DOS host: the external attributes hold DOS attributes.
 constexpr uint16_t kMadeBy = (0 << 8) | kVersionZip64;
-
-constexpr uint16_t kZip64Tag = 0x0001;
-constexpr uint16_t kTimestampTag = 0x5455;
-constexpr uint16_t kAesTag = 0x9901;
 
 uint32_t clamp32(uint64_t v) { return static_cast<uint32_t>(std::min(v, kMax32)); }
 
 // The extra fields both headers share after their zip64 field.
 void commonExtras(ByteWriter& w, const EntryRecord& e) {
     if (e.unixTime) {
-        w.u16(kTimestampTag).u16(5).u8(1).u32(static_cast<uint32_t>(*e.unixTime));  // modification time only
+        w.u16(tag::Timestamp).u16(5).u8(1).u32(static_cast<uint32_t>(*e.unixTime));  // modification time only
     }
     if (e.aesMethod) {
-        w.u16(kAesTag).u16(7).u16(2).bytes("AE").u8(3).u16(*e.aesMethod);  // AE-2, AES-256
+        w.u16(tag::Aes).u16(7).u16(2).bytes("AE").u8(3).u16(*e.aesMethod);  // AE-2, AES-256
     }
 }
 
@@ -48,11 +38,11 @@ uint16_t levelFlags(int level) {
 
 std::vector<uint8_t> localHeader(const EntryRecord& e) {
     ByteWriter extra;
-    if (e.zip64Sizes) extra.u16(kZip64Tag).u16(16).u64(e.size).u64(e.compressedSize);
+    if (e.zip64Sizes) extra.u16(tag::Zip64).u16(16).u64(e.size).u64(e.compressedSize);
     commonExtras(extra, e);
 
     ByteWriter w;
-    w.u32(kLocalSignature)
+    w.u32(signature::Local)
         .u16(e.zip64Sizes ? kVersionZip64 : kVersionDefault)
         .u16(e.flags)
         .u16(e.method)
@@ -70,7 +60,7 @@ std::vector<uint8_t> localHeader(const EntryRecord& e) {
 
 std::vector<uint8_t> dataDescriptor(const EntryRecord& e) {
     ByteWriter w;
-    w.u32(0x08074b50).u32(e.crc);
+    w.u32(signature::DataDescriptor).u32(e.crc);
     if (e.zip64Sizes) {
         w.u64(e.compressedSize).u64(e.size);
     } else {
@@ -87,12 +77,12 @@ std::vector<uint8_t> centralHeader(const EntryRecord& e) {
         ByteWriter z;
         if (bigSizes) z.u64(e.size).u64(e.compressedSize);
         if (bigOffset) z.u64(e.localOffset);
-        extra.u16(kZip64Tag).u16(static_cast<uint16_t>(z.size())).bytes(z.take());
+        extra.u16(tag::Zip64).u16(static_cast<uint16_t>(z.size())).bytes(z.take());
     }
     commonExtras(extra, e);
 
     ByteWriter w;
-    w.u32(kCentralSignature)
+    w.u32(signature::Central)
         .u16(kMadeBy)
         .u16(bigSizes || bigOffset ? kVersionZip64 : kVersionDefault)
         .u16(e.flags)
@@ -118,7 +108,7 @@ std::vector<uint8_t> endRecords(uint64_t entries, uint64_t directoryOffset, uint
     ByteWriter w;
     if (entries >= kMax16 || directoryOffset >= kMax32 || directorySize >= kMax32) {
         uint64_t zip64EndOffset = directoryOffset + directorySize;
-        w.u32(kZip64EndSignature)
+        w.u32(signature::Zip64End)
             .u64(44)  // size of the rest of this record
             .u16(kMadeBy)
             .u16(kVersionZip64)
@@ -128,10 +118,10 @@ std::vector<uint8_t> endRecords(uint64_t entries, uint64_t directoryOffset, uint
             .u64(entries)
             .u64(directorySize)
             .u64(directoryOffset);
-        w.u32(kZip64LocatorSignature).u32(0).u64(zip64EndOffset).u32(1);
+        w.u32(signature::Zip64Locator).u32(0).u64(zip64EndOffset).u32(1);
     }
     uint16_t count = static_cast<uint16_t>(std::min(entries, kMax16));
-    w.u32(kEndSignature)
+    w.u32(signature::End)
         .u16(0)
         .u16(0)
         .u16(count)

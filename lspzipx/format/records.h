@@ -18,12 +18,29 @@ constexpr uint16_t Deflated = 8;
 constexpr uint16_t Aes = 99;
 }  // namespace method
 
+// The records' signatures, for the writer here and for whoever reads one back.
+namespace signature {
+constexpr uint32_t Local = 0x04034b50;
+constexpr uint32_t DataDescriptor = 0x08074b50;
+constexpr uint32_t Central = 0x02014b50;
+constexpr uint32_t End = 0x06054b50;
+constexpr uint32_t Zip64End = 0x06064b50;
+constexpr uint32_t Zip64Locator = 0x07064b50;
+}  // namespace signature
+
+// The tags of the extra fields written.
+namespace tag {
+constexpr uint16_t Zip64 = 0x0001;
+constexpr uint16_t Timestamp = 0x5455;
+constexpr uint16_t Aes = 0x9901;
+}  // namespace tag
+
 namespace flag {
 constexpr uint16_t Encrypted = 0x0001;
-constexpr uint16_t DataDescriptor = 0x0008;  // the CRC and sizes follow the data too
 constexpr uint16_t DeflateMaximum = 0x0002;
 constexpr uint16_t DeflateFast = 0x0004;
 constexpr uint16_t DeflateSuperFast = 0x0006;
+constexpr uint16_t DataDescriptor = 0x0008;  // the CRC and sizes follow the data too
 constexpr uint16_t Utf8Name = 0x0800;
 }  // namespace flag
 
