@@ -1,6 +1,7 @@
 #include "check/stored_archive.h"
 
 #include "format/records.h"
+#include "io/read_at.h"
 
 #include <algorithm>
 #include <cstring>
@@ -112,17 +113,7 @@ PositionalFile::PositionalFile(HANDLE file) : file_(file) {
 
 void PositionalFile::read(uint64_t offset, uint8_t* out, size_t count, const std::string& entry) const {
     if (offset > size_ || count > size_ - offset) damaged(entry, L"the data runs past the end of the file");
-    while (count > 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD want = static_cast<DWORD>(std::min<size_t>(count, 1u << 30));
-        DWORD got = 0;
-        if (!::ReadFile(file_, out, want, &got, &at) || got == 0) damaged(entry, L"the file cannot be read");
-        out += got;
-        offset += got;
-        count -= got;
-    }
+    if (readExactlyAt(file_, offset, out, count)) damaged(entry, L"the file cannot be read");
 }
 
 std::vector<uint8_t> PositionalFile::read(uint64_t offset, size_t count, const std::string& entry) const {

@@ -2,6 +2,7 @@
 
 #include "base/library_codes.h"
 #include "io/paths.h"
+#include "io/read_at.h"
 
 #include <algorithm>
 
@@ -42,18 +43,7 @@ FileIdentity SourceFile::identity() {
 
 void SourceFile::readAt(uint64_t offset, uint8_t* buffer, size_t n) {
     open();
-    while (n > 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
-        DWORD got = 0;
-        if (!::ReadFile(file_.get(), buffer, want, &got, &at)) failWithLastError(code::ReadError, path_);
-        if (got == 0) fail(code::ReadError, ERROR_HANDLE_EOF, path_);
-        buffer += got;
-        n -= got;
-        offset += got;
-    }
+    if (DWORD error = readExactlyAt(file_.get(), offset, buffer, n)) fail(code::ReadError, error, path_);
 }
 
 void SourceFile::readWhole(uint8_t* buffer, size_t n) {
