@@ -99,6 +99,7 @@ def main():
     facts["load_before"] = load()
     started = time.time()
     results = {}
+    DOZIP.start()
     try:
         # The Windows peers at rate 5 only: at rate 9, 7-Zip under Wine alone
         # would take longer than the rest of the corpus's runs.
@@ -125,6 +126,7 @@ def main():
                         for path in (folder, WORK / f"size-{size // scale}.done"):
                             subprocess.run(["rm", "-rf", str(path)])
     finally:
+        DOZIP.stop()
         subprocess.run(["wineserver", "-k"], env=ENV, **quiet)
     facts["load_after"] = load()
     facts["minutes"] = (time.time() - started) / 60

@@ -92,8 +92,9 @@ def render(results, f):
     for rate in (1, 5, 9):
         s.compare("corpus", total, rate, [OURS, ZIP.name, SEVENZIP.name] + (ON_WINE if rate == 5 else []))
         s.add("")
-    s.add("Through the component: the same corpus zipped by doZip, called by a script as a page calls it "
-          "(the script engine, the COM object and a new download folder included).", "")
+    s.add("Through the component: the same corpus zipped by doZip, called by a page on a running site "
+          "(`asphost serve`, bench/dozip.asp): the request, the page's script, the COM object and a new download "
+          "folder included. Its peak memory is the server's.", "")
     s.compare("corpus", total, 5, [DOZIP.name, ZIP.name], ours=DOZIP.name)
     s.add("", f"## A site's uploads: {f['thumb_files']} files, {f['thumb_total'] / 1e6:.1f} MB", "",
           "Files of 1 to 8 KB, four in five of them compressed already (random bytes named .jpg, .png, .gz "
