@@ -4,8 +4,6 @@
 #include "io/paths.h"
 #include "io/read_at.h"
 
-#include <algorithm>
-
 namespace lsz {
 
 void SourceFile::open() {
@@ -48,14 +46,7 @@ void SourceFile::readAt(uint64_t offset, uint8_t* buffer, size_t n) {
 
 void SourceFile::readWhole(uint8_t* buffer, size_t n) {
     open();
-    while (n > 0) {
-        DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
-        DWORD got = 0;
-        if (!::ReadFile(file_.get(), buffer, want, &got, nullptr)) failWithLastError(code::ReadError, path_);
-        if (got == 0) fail(code::ReadError, ERROR_HANDLE_EOF, path_);
-        buffer += got;
-        n -= got;
-    }
+    if (DWORD error = readExactly(file_.get(), buffer, n)) fail(code::ReadError, error, path_);
 }
 
 }  // namespace lsz

@@ -34,10 +34,9 @@ public:
     // or when the file ends early. Safe from several threads at once.
     void readAt(uint64_t offset, uint8_t* buffer, size_t n);
 
-    // Reads exactly n bytes from the start, by the file's own position: for
-    // a file that one thread reads whole, never with readAt. A read at an
-    // offset asks the system to queue its completion, which under Wine is
-    // one more round trip to the server for every small file.
+    // Reads exactly n bytes from the start, by the file's own position
+    // (readExactly): for a file that one thread reads whole, never with
+    // readAt. Throws as readAt does.
     void readWhole(uint8_t* buffer, size_t n);
 
 private:
