@@ -126,9 +126,12 @@ class DoZip(Tool):
             self.server.wait(timeout=60)
         self.server = None
 
-    def run(self, rate, source, out):
+    def clear_downloads(self):
         for folder in self.site.glob("CL*"):
             shutil.rmtree(folder)
+
+    def run(self, rate, source, out):
+        self.clear_downloads()
         subprocess.run(["sync"], check=True)
         # The server's peak resident set, counted from here (see proc(5)).
         Path(f"/proc/{self.server.pid}/clear_refs").write_text("5")
@@ -147,8 +150,7 @@ class DoZip(Tool):
         peak = int(re.search(r"VmHWM:\s+(\d+)", status).group(1))
         archives = list(self.site.glob("CL*/bench.zip"))
         size = archives[0].stat().st_size
-        for folder in self.site.glob("CL*"):
-            shutil.rmtree(folder)
+        self.clear_downloads()
         return wall, peak, size
 
 
